@@ -11,7 +11,7 @@ set(VIGILOR_SYSTEM_LIBS ws2_32 crypt32 bcrypt secur32 wldap32 normaliz advapi32 
 set(VIGILOR_STATIC_LINK -static -static-libgcc -static-libstdc++)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run --prefix ${CMAKE_BINARY_DIR}/wineprefix)
 
-add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 SDL_MAIN_HANDLED)
 
 add_library(vigilor_portable STATIC ${VIGILOR_PORTABLE_SOURCES})
 target_include_directories(vigilor_portable PUBLIC ${CMAKE_SOURCE_DIR}/src)
