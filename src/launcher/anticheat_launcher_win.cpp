@@ -1,0 +1,102 @@
+// SPDX-License-Identifier: MIT
+#include "launcher/anticheat_launcher.h"
+
+#include <SDL.h>
+
+#include <chrono>
+#include <thread>
+
+#include "foundation/clock.h"
+#include "foundation/files.h"
+#include "launcher/launch_lock.h"
+#include "launcher/process_switches.h"
+
+namespace vigilor::launcher {
+namespace {
+
+AntiCheatLauncher* g_currentLauncher = nullptr;
+
+std::uint32_t VerbosityFor(const std::vector<std::string>& arguments) {
+  for (const auto& argument : arguments) {
+    if (argument == "-v" || argument == "--verbose") return LogLevel::Trace;
+  }
+  return LogLevel::Info;
+}
+
+}  // namespace
+
+AntiCheatLauncher* CurrentLauncher() { return g_currentLauncher; }
+
+AntiCheatLauncher::AntiCheatLauncher(Logger& logger, std::vector<std::string>& arguments) {
+  SetCurrentLogger(&logger);
+  arguments_ = arguments;
+  verbosity_ = VerbosityFor(arguments_);
+  if (!analyticsWorker_.Start()) {
+    Log(LogLevel::Error, "Failed to start AnalyticsWorker background thread!");
+  }
+  g_currentLauncher = this;
+}
+
+AntiCheatLauncher::~AntiCheatLauncher() {
+  analyticsWorker_.Stop();
+  ReleaseLaunchLock();
+  if (g_currentLauncher == this) g_currentLauncher = nullptr;
+}
+
+bool AntiCheatLauncher::Initialize(std::string& errorText) {
+  errorText.clear();
+  initStartTime_ = SteadyNowNs();
+
+  const unsigned result = GetExecutableDirectory(exeDirectory_);
+  if (result != 1) {
+    Log(LogLevel::Error, "Failed to query the process executable directory, result: %u.", result);
+    errorText = "Failed to query the working directory.";
+    Log(LogLevel::Error, "Failed to query the working directory of the launcher.");
+    return false;
+  }
+
+  if (!CurrentSwitches().headlessMode) {
+    // The bootstrapper window is not part of this build yet; say so instead
+    // of running without the window the player expects.
+    Log(LogLevel::Error, "The bootstrapper window is not available in this build.");
+    errorText = "Failed to initialize the bootstrapper window";
+    return false;
+  }
+
+  SetState(Prepared);
+  return true;
+}
+
+bool AntiCheatLauncher::Start() {
+  // The game launcher pipeline is not part of this build yet, so no game
+  // launcher object can be created.
+  Log(LogLevel::Error, "Failed to create GameLauncher instance!");
+  return false;
+}
+
+void AntiCheatLauncher::SetState(LauncherState next) {
+  if (CurrentSwitches().headlessMode) return;
+  if (!CanEnterState(state_, next)) {
+    Log(LogLevel::Error, "Tried to backtrack from state %u to %u!", static_cast<unsigned>(state_),
+        static_cast<unsigned>(next));
+    return;
+  }
+  state_ = next;
+}
+
+void AntiCheatLauncher::HandleEvent(const SDL_Event& event) {
+  if (event.type == SDL_QUIT) exitRequested = true;
+}
+
+void AntiCheatLauncher::UpdateFrame(std::int64_t elapsedNs) {
+  frameTimeRemaining_ -= elapsedNs;
+  if (frameTimeRemaining_ > 0) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(frameTimeRemaining_ / 1'000'000));
+    return;
+  }
+  frameTimeRemaining_ = kFramePeriodNs;
+  if (!tasks_.Empty()) RunNextMainThreadTask();
+  // Nothing to draw without a window.
+}
+
+}  // namespace vigilor::launcher
