@@ -12,6 +12,7 @@
 
 #include "foundation/logger.h"
 #include "foundation/thread.h"
+#include "launcher/download_progress.h"
 #include "launcher/launcher_state.h"
 #include "launcher/main_thread_tasks.h"
 
@@ -20,7 +21,6 @@ union SDL_Event;
 namespace vigilor::launcher {
 
 inline constexpr std::int64_t kFramePeriodNs = 16'000'000;
-inline constexpr std::int64_t kUnsetTime = std::numeric_limits<std::int64_t>::min();
 
 class AntiCheatLauncher {
  public:
