@@ -5,10 +5,15 @@
 // loop on the main thread (HandleEvent, UpdateFrame) until exitRequested.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <limits>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
+
+#include "acquisition/launch_codes.h"
 
 #include "foundation/logger.h"
 #include "foundation/thread.h"
@@ -17,6 +22,10 @@
 #include "launcher/main_thread_tasks.h"
 
 union SDL_Event;
+
+namespace vigilor::acquisition {
+class cGameLauncher;
+}
 
 namespace vigilor::launcher {
 
@@ -43,9 +52,13 @@ class AntiCheatLauncher {
   void QueueMainThreadTask(MainThreadTaskQueue::Task task) { tasks_.Queue(std::move(task)); }
 
   // Written on the main thread only; other threads may read it.
-  bool exitRequested = false;
-  std::int32_t launchResult = 0;
-  std::string launchResultText;
+  std::atomic<bool> exitRequested{false};
+  // The last launch result (0 until one arrives); written by the finished
+  // callback on any thread, read by the main thread.
+  std::atomic<std::uint32_t> launchResult{0};
+
+  // Main thread, after the main loop: the game launcher, or null.
+  acquisition::cGameLauncher* gameLauncher() const { return gameLauncher_.get(); }
 
   LauncherState state() const { return state_; }
   std::uint32_t verbosity() const { return verbosity_; }
@@ -55,6 +68,18 @@ class AntiCheatLauncher {
   void SetState(LauncherState next);
   void RunNextMainThreadTask() { tasks_.RunNext(); }
 
+  // Launch flow (launch_flow_win.cpp). The two callbacks run on any thread.
+  VGL_ModuleDownloadProgressResult OnModuleDownloadProgress(unsigned received, unsigned total);
+  void OnGameLauncherFinished(VGL_ProtectedGameLaunchResult result, const char* message);
+  void ApplyDownloadProgress();
+  void HandleLaunchFinished();
+  std::string LaunchResultText();
+
+  // Game window watch (exit_polling_win.cpp), main thread.
+  void BeginExitPolling();
+  bool PollGameWindow();
+  void LeaveVisibleState();
+
   cBackgroundWorker analyticsWorker_;
   LauncherState state_ = None;
   MainThreadTaskQueue tasks_;
@@ -63,6 +88,15 @@ class AntiCheatLauncher {
   std::int64_t initStartTime_ = kUnsetTime;
   std::vector<std::string> arguments_;
   std::uint32_t verbosity_ = LogLevel::Info;
+
+  std::unique_ptr<acquisition::cGameLauncher> gameLauncher_;
+  DownloadCounters download_;
+  std::mutex launchResultTextMutex_;
+  std::string launchResultText_;
+  std::int64_t exitPollStartTime_ = 0;
+  std::int64_t leaveVisibleTime_ = 0;
+  void* gameProcessHandle_ = nullptr;  // a duplicate, left open until the process ends
+  std::uint32_t gameProcessId_ = 0;
 };
 
 // The launcher the process runs, or null.

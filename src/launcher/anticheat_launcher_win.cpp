@@ -6,6 +6,7 @@
 #include <chrono>
 #include <thread>
 
+#include "acquisition/game_launcher.h"
 #include "foundation/clock.h"
 #include "foundation/files.h"
 #include "launcher/launch_lock.h"
@@ -38,6 +39,8 @@ AntiCheatLauncher::AntiCheatLauncher(Logger& logger, std::vector<std::string>& a
 }
 
 AntiCheatLauncher::~AntiCheatLauncher() {
+  // The game launcher first: its threads may still call back into this object.
+  gameLauncher_.reset();
   analyticsWorker_.Stop();
   ReleaseLaunchLock();
   if (g_currentLauncher == this) g_currentLauncher = nullptr;
@@ -65,13 +68,6 @@ bool AntiCheatLauncher::Initialize(std::string& errorText) {
 
   SetState(Prepared);
   return true;
-}
-
-bool AntiCheatLauncher::Start() {
-  // The game launcher pipeline is not part of this build yet, so no game
-  // launcher object can be created.
-  Log(LogLevel::Error, "Failed to create GameLauncher instance!");
-  return false;
 }
 
 void AntiCheatLauncher::SetState(LauncherState next) {
