@@ -14,9 +14,9 @@ rm -rf "$game"
 mkdir -p "$game"
 cp -r "$root/demo/game/." "$game/"
 cp "$bin/VigilorBootstrapper.exe" "$game/"
-if [ -d "$root/src/localization/shipped" ]; then
+if [ -d "$root/assets/Localization" ]; then
   mkdir -p "$game/Vigilor/Localization"
-  cp "$root/src/localization/shipped/"*.cfg "$game/Vigilor/Localization/"
+  cp "$root/assets/Localization/"*.cfg "$game/Vigilor/Localization/"
 fi
 
 echo "[demo] game folder: $game"
