@@ -20,6 +20,9 @@
 #include "launcher/download_progress.h"
 #include "launcher/launcher_state.h"
 #include "launcher/main_thread_tasks.h"
+#include "localization/localization_catalogue.h"
+#include "settings/launcher_settings.h"
+#include "settings/log_file.h"
 
 union SDL_Event;
 
@@ -57,6 +60,9 @@ class AntiCheatLauncher {
   // callback on any thread, read by the main thread.
   std::atomic<std::uint32_t> launchResult{0};
 
+  // Read once by Initialize (main thread); the game launcher keeps a reference.
+  settings::LauncherSettings settings;
+
   // Main thread, after the main loop: the game launcher, or null.
   acquisition::cGameLauncher* gameLauncher() const { return gameLauncher_.get(); }
 
@@ -67,6 +73,12 @@ class AntiCheatLauncher {
  private:
   void SetState(LauncherState next);
   void RunNextMainThreadTask() { tasks_.RunNext(); }
+
+  // Initialize's steps (launcher_setup_win.cpp), main thread.
+  void DetectLocale();
+  void LoadLocalization(const std::string& language, const std::string& country);
+  void ExtractSettingsOverride();
+  bool LoadSettings(std::string& errorText);
 
   // Launch flow (launch_flow_win.cpp). The two callbacks run on any thread.
   VGL_ModuleDownloadProgressResult OnModuleDownloadProgress(unsigned received, unsigned total);
@@ -83,10 +95,16 @@ class AntiCheatLauncher {
   cBackgroundWorker analyticsWorker_;
   LauncherState state_ = None;
   MainThreadTaskQueue tasks_;
+  std::string settingsPath_;  // "Settings.json" or the override, as given
   std::string exeDirectory_;
+  localization::LocalizationCatalogue catalogue_;
+  std::string country_;       // as detected, e.g. "US"
+  std::string language_;      // as detected, e.g. "en"
+  std::string loadedLocale_;  // base name of the localization file loaded
   std::int64_t frameTimeRemaining_ = 0;
   std::int64_t initStartTime_ = kUnsetTime;
   std::vector<std::string> arguments_;
+  settings::LogFile logFile_;
   std::uint32_t verbosity_ = LogLevel::Info;
 
   std::unique_ptr<acquisition::cGameLauncher> gameLauncher_;

@@ -43,6 +43,11 @@ AntiCheatLauncher::~AntiCheatLauncher() {
   gameLauncher_.reset();
   analyticsWorker_.Stop();
   ReleaseLaunchLock();
+  // Detach the sink under the logger's lock before the file goes away, so no
+  // line is being written while it closes.
+  if (Logger* logger = CurrentLogger()) logger->Configure(nullptr, LogLevel::Info);
+  settings::SetCurrentLogFile(nullptr);
+  logFile_.Close();
   if (g_currentLauncher == this) g_currentLauncher = nullptr;
 }
 
@@ -56,6 +61,14 @@ bool AntiCheatLauncher::Initialize(std::string& errorText) {
     errorText = "Failed to query the working directory.";
     Log(LogLevel::Error, "Failed to query the working directory of the launcher.");
     return false;
+  }
+
+  DetectLocale();
+  ExtractSettingsOverride();
+  std::string settingsError;
+  if (!LoadSettings(settingsError)) {
+    // Start reports the rejected file to the player.
+    Log(LogLevel::Error, "Failed to initialize the settings: '%s'.", settingsError.c_str());
   }
 
   if (!CurrentSwitches().headlessMode) {
