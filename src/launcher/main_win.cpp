@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "acquisition/game_launcher.h"
 #include "foundation/clock.h"
 #include "foundation/logger.h"
 #include "foundation/unicode.h"
@@ -46,13 +47,20 @@ void RunMainLoop(AntiCheatLauncher& launcher, bool headless) {
 }
 
 // The launch result after the main loop, or the game's exit code when the
-// settings ask to wait for it. The game launcher is not part of this build
-// yet, so a requested wait has no process to wait for.
-int DecideExitCode(Logger& logger, AntiCheatLauncher& launcher, bool waitForGame) {
-  int result = launcher.launchResult;
-  if (result == 301) result = 0;
-  if (result != 0 || !waitForGame) return Terminate(logger, result);
-  return Terminate(logger, NoGameProcess);
+// settings ask to wait for the game process.
+int DecideExitCode(Logger& logger, AntiCheatLauncher& launcher) {
+  int result = static_cast<int>(launcher.launchResult.load());
+  if (result == VGL_PGLR_Success) result = 0;
+  if (result != 0 || !launcher.settings.wait_for_game_process_exit) return Terminate(logger, result);
+
+  HANDLE process = launcher.gameLauncher() != nullptr ? launcher.gameLauncher()->DuplicateGameProcessHandle() : nullptr;
+  if (process == nullptr) return Terminate(logger, NoGameProcess);
+  logger.Log(LogLevel::Info, "Waiting for game process to exit, will return exit code upon termination.");
+  DWORD code = GameExitCodeUnavailable;
+  WaitForSingleObject(process, INFINITE);
+  if (!GetExitCodeProcess(process, &code)) code = GameExitCodeUnavailable;
+  CloseHandle(process);
+  return Terminate(logger, static_cast<int>(code));
 }
 
 int RunLauncherPhase(Logger& logger, LaunchLock& lock, std::vector<std::string>& arguments,
@@ -91,7 +99,7 @@ int RunLauncherPhase(Logger& logger, LaunchLock& lock, std::vector<std::string>&
   }
 
   RunMainLoop(*launcher, switches.headlessMode);
-  const int code = DecideExitCode(logger, *launcher, /*waitForGame=*/false);
+  const int code = DecideExitCode(logger, *launcher);
   launcher.reset();
   libraries.Shutdown();
   return code;
@@ -102,6 +110,7 @@ int RunBootstrapper() {
   std::vector<std::string> arguments = SplitCommandLine(WideToUtf8(GetCommandLineW()));
   const ProcessSwitches switches = ReadProcessSwitches();
   SetCurrentSwitches(switches);
+  test_seams::InstallHooks();
 
   if (wine::IsRunningUnderWine() && !wine::PrepareLinuxSyscallGate()) {
     ShowLaunchError("Failed to initialize Wine helper buffer");

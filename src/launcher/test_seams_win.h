@@ -4,17 +4,23 @@
 // here is a constant no-op that the compiler removes.
 //   VIGILOR_TEST_SEAM=fail-dependencies   the graphics libraries "fail" to start
 //   VIGILOR_TEST_SEAM=throw               an exception escapes the launcher phase
+//   VIGILOR_TEST_SEAM=fail-game-launcher  Start cannot create the game launcher
 //   VIGILOR_TEST_TRACE=<file>             start-up milestones are appended to file
+//   VIGILOR_TEST_WATCH_UNDER_WINE=1       watch the game window under Wine too
+//   VIGILOR_TEST_WATCH_CLOCK_SKIP_MS=N    the window watch's clock jumps N ms after its first read
 #pragma once
 
 #if defined(VIGILOR_TEST_SEAMS)
 #include <windows.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <stdexcept>
 #include <string>
 
+#include "foundation/clock.h"
 #include "foundation/unicode.h"
+#include "launcher/test_hooks.h"
 #endif
 
 namespace vigilor::launcher::test_seams {
@@ -36,7 +42,28 @@ inline void Trace(const char* milestone) {
     std::fclose(f);
   }
 }
+inline std::int64_t g_watchClockSkipNs = 0;
+inline std::int64_t SkippingWatchClock() {
+  static bool first = true;
+  const std::int64_t now = SteadyNowNs();
+  if (first) {
+    first = false;
+    return now;
+  }
+  return now + g_watchClockSkipNs;
+}
+inline void InstallHooks() {
+  std::wstring value;
+  TestHooks& hooks = CurrentTestHooks();
+  hooks.failGameLauncherCreation = SeamIs(L"fail-game-launcher");
+  hooks.watchWindowsUnderWine = GetEnvironmentValue(L"VIGILOR_TEST_WATCH_UNDER_WINE", value) && value == L"1";
+  if (GetEnvironmentValue(L"VIGILOR_TEST_WATCH_CLOCK_SKIP_MS", value)) {
+    g_watchClockSkipNs = static_cast<std::int64_t>(std::wcstoll(value.c_str(), nullptr, 10)) * 1'000'000;
+    hooks.watchClock = &SkippingWatchClock;
+  }
+}
 #else
+constexpr void InstallHooks() {}
 constexpr bool FailDependencies() { return false; }
 constexpr void MaybeThrow() {}
 constexpr void Trace(const char*) {}

@@ -73,8 +73,10 @@ TEST(BootstrapperStartup, ExitPathsReachTheirCodes) {
     Environment environment;
     DWORD expected;
   } cases[] = {
-      {"headless: no game launcher can be created yet", L"VigilorBootstrapper.exe",
-       {{kImmediateExit, L"1"}, {kHeadless, L"1"}}, 60100},
+      {"headless without a settings file: the launch fails with 207", L"VigilorBootstrapper.exe",
+       {{kImmediateExit, L"1"}, {kHeadless, L"1"}}, 207},
+      {"the game launcher cannot be created", kSeamsExe,
+       {{kImmediateExit, L"1"}, {kHeadless, L"1"}, {kSeam, L"fail-game-launcher"}}, 60100},
       {"windowed: the window cannot be created yet", L"VigilorBootstrapper.exe",
        {{kImmediateExit, L"1"}, {kHeadless, std::nullopt}}, 60099},
       {"graphics libraries fail", kSeamsExe,

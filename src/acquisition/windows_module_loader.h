@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: MIT
+// The Windows module loader: supplies game process creation and the game
+// process handle to the platform-neutral pipeline of cModuleLoader.
+#pragma once
+
+#include <atomic>
+
+#include "acquisition/module_loader.h"
+
+namespace vigilor::acquisition {
+
+class cWindowsModuleLoader final : public cModuleLoader {
+ public:
+  explicit cWindowsModuleLoader(const std::vector<std::string>& gameArguments) : cModuleLoader(gameArguments) {}
+  // Joins the worker, closes the process handle and releases the Wine gate.
+  ~cWindowsModuleLoader() override;
+
+  bool CreateGameProcess(const std::string& path, const std::vector<std::string>& arguments,
+                         const std::string& workingDirectory, bool moduleLoaded) override;
+  void* OpenGameProcessHandle() override;
+
+ private:
+  std::atomic<void*> gameProcess_{nullptr};
+};
+
+}  // namespace vigilor::acquisition
