@@ -148,4 +148,18 @@ void Log(uint32_t level, const char* format, ...) {
   va_end(args);
 }
 
+bool Logger::Flush(uint32_t timeoutMs) {
+  if (sink_.load() == nullptr) return true;  // nothing queued can reach a sink
+  // Equal priority and no delay: the marker runs after every line queued so far.
+  auto done = std::make_shared<ManualResetEvent>();
+  BackgroundJob job;
+  job.callable = [](void* event) {
+    static_cast<ManualResetEvent*>(event)->Set();
+    return false;
+  };
+  job.sharedState = done;
+  worker_.Post(job, true, 0, 0);
+  return done->Wait(timeoutMs);
+}
+
 }  // namespace vigilor

@@ -79,6 +79,11 @@ class Logger {
 
   cBackgroundWorker& Worker() { return worker_; }
 
+  // Waits up to timeoutMs until every line queued before the call has reached
+  // the sink. True when they all did, or when no sink is installed. Must not
+  // be called on the worker itself.
+  bool Flush(uint32_t timeoutMs);
+
  private:
   struct Delivery;
   static bool Deliver(void* delivery);

@@ -336,3 +336,28 @@ TEST(Logger, SystemClockWritesUtcTimeOfDayWhateverTheLocalZone) {
 
 }  // namespace
 }  // namespace vigilor
+
+namespace vigilor {
+namespace {
+
+TEST(Logger, FlushDeliversEveryQueuedLineBeforeStop) {
+  gSinkA.Clear();
+  Logger logger;
+  logger.Configure(&SinkA, LogLevel::Info);
+  for (int i = 0; i < 200; ++i) logger.Log(LogLevel::Info, "line %i", i);
+  logger.Log(LogLevel::Info, "Terminating with: %i.", 0);
+  ASSERT_TRUE(logger.Worker().Start());
+  EXPECT_TRUE(logger.Flush(10000));
+  logger.Worker().Stop();
+  const auto lines = gSinkA.Lines();
+  ASSERT_EQ(lines.size(), 201u);
+  EXPECT_NE(lines.back().text.find("Terminating with: 0."), std::string::npos);
+}
+
+TEST(Logger, FlushWithoutSinkReturnsAtOnce) {
+  Logger logger;  // worker never started: nothing could deliver a marker
+  EXPECT_TRUE(logger.Flush(60000));
+}
+
+}  // namespace
+}  // namespace vigilor

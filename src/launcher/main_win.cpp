@@ -26,10 +26,15 @@
 namespace vigilor::launcher {
 namespace {
 
-// The three steps every exit path runs, once, in this order.
+constexpr std::uint32_t kLogFlushTimeoutMs = 2000;
+
+// The three steps every exit path runs, once, in this order. The last lines
+// of the run are the ones that explain it, so they are written out (for a
+// bounded time) before the logger's worker stops.
 int Terminate(Logger& logger, int code) {
   logger.Log(LogLevel::Info, "Terminating with: %i.", code);
   ReleaseLaunchLock();
+  logger.Flush(kLogFlushTimeoutMs);
   logger.Worker().Stop();
   return code;
 }
