@@ -5,7 +5,6 @@
 #include "foundation/logger.h"
 #include "foundation/unicode.h"
 #include "launcher/anticheat_launcher.h"
-#include "launcher/test_seams_win.h"
 #include "localization/user_locale.h"
 #include "settings/settings_errors.h"
 #include "settings/settings_override.h"
@@ -29,7 +28,6 @@ void AntiCheatLauncher::LoadLocalization(const std::string& language, const std:
   if (catalogue_.LoadCatalogue(Utf8ToWide(folder), language.empty() ? language_ : language,
                                country.empty() ? country_ : country, loadedLocale_, error)) {
     Log(LogLevel::Info, "Localization file loaded, using '%s'.", loadedLocale_.c_str());
-    test_seams::Trace(("localization-loaded:" + loadedLocale_).c_str());
   } else {
     // As UTF-8: "%ls" goes through the C locale and drops lines with non-ASCII paths.
     Log(LogLevel::Info, "Failed to load localization file: '%s'.", WideToUtf8(error).c_str());
