@@ -66,6 +66,8 @@ bool AntiCheatLauncher::PollGameWindow() {
   if (!HasVisibleWindowOfProcess(gameProcessId_)) return true;
   Log(LogLevel::Info, "The game window has become visible, the bootstrapper will leave the visible state.");
   leaveVisibleTime_ = WatchNow();
+  Log(LogLevel::Verbose, "Waited %lld ms for the game window.",
+      static_cast<long long>((leaveVisibleTime_ - exitPollStartTime_) / 1'000'000));
   LeaveVisibleState();
   return false;
 }

@@ -1,0 +1,154 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Loopback test servers for the HTTP tests; source this file, then call:
+#   servers_init STATE_DIR        fresh state folder and test certificates
+#   start_cdn WWW_DIR             nginx over HTTPS serving WWW_DIR (test CA), and
+#                                 a second server with a certificate from an
+#                                 unrelated CA; sets CDN_PORT and ROGUE_PORT
+#   start_misbehaving             misbehaving_server.py; sets MISBEHAVING_PORT
+#                                 and PROXIED_PORT (see that script)
+#   start_proxy                   tinyproxy as an HTTP proxy (CONNECT allowed)
+#                                 whose outgoing connections come from
+#                                 127.0.0.2; sets PROXY_PORT
+#   stop_servers                  stops every server started above
+# Every server binds 127.0.0.1 on a free port and runs under `timeout`
+# (VIGILOR_TEST_SERVER_LIFETIME seconds, default 600), so none outlives a
+# crashed test run. Certificates: $STATE/pki (see make_test_pki.sh).
+SERVERS_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+SERVER_LIFETIME=${VIGILOR_TEST_SERVER_LIFETIME:-600}
+STATE=
+SERVER_PIDS=()
+
+servers_init() {
+  STATE=$1
+  rm -rf "$STATE"
+  mkdir -p "$STATE"
+  "$SERVERS_HERE/make_test_pki.sh" "$STATE/pki"
+}
+
+free_port() {
+  python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
+
+# Waits until something accepts on 127.0.0.1:$1, at most 10 s; fails if the
+# server with pid $2 has exited.
+wait_for_port() {
+  local i
+  for i in $(seq 100); do
+    if (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; then return 0; fi
+    kill -0 "$2" 2>/dev/null || return 1
+    sleep 0.1
+  done
+  return 1
+}
+
+# Runs "$@" in the background under timeout and records its pid in $LAST_PID.
+spawn() {
+  local log=$1
+  shift
+  timeout "$SERVER_LIFETIME" "$@" >"$log" 2>&1 &
+  LAST_PID=$!
+  SERVER_PIDS+=("$LAST_PID")
+  echo "$LAST_PID" >>"$STATE/pids"
+}
+
+write_cdn_config() {  # www port rogue_port
+  local dir=$STATE/nginx user_line=
+  mkdir -p "$dir/tmp"
+  # Workers keep the caller's identity so they can read the build tree.
+  [ "$(id -u)" = 0 ] && user_line="user root;"
+  cat >"$dir/nginx.conf" <<CONF
+$user_line
+worker_processes 1;
+daemon off;
+pid $dir/nginx.pid;
+error_log $dir/error.log info;
+events { worker_connections 64; }
+http {
+  access_log $dir/access.log;
+  client_body_temp_path $dir/tmp/body;
+  proxy_temp_path $dir/tmp/proxy;
+  fastcgi_temp_path $dir/tmp/fastcgi;
+  uwsgi_temp_path $dir/tmp/uwsgi;
+  scgi_temp_path $dir/tmp/scgi;
+  default_type application/octet-stream;
+  server {
+    listen 127.0.0.1:$2 ssl;
+    server_name localhost;
+    ssl_certificate $STATE/pki/localhost.pem;
+    ssl_certificate_key $STATE/pki/localhost.key;
+    root $1;
+  }
+  server {
+    listen 127.0.0.1:$3 ssl;
+    server_name localhost;
+    ssl_certificate $STATE/pki/rogue-localhost.pem;
+    ssl_certificate_key $STATE/pki/rogue-localhost.key;
+    root $1;
+  }
+}
+CONF
+}
+
+start_cdn() {
+  local www attempt
+  www=$(cd "$1" && pwd)
+  for attempt in 1 2 3; do
+    CDN_PORT=$(free_port)
+    ROGUE_PORT=$(free_port)
+    write_cdn_config "$www" "$CDN_PORT" "$ROGUE_PORT"
+    spawn "$STATE/nginx/stderr.log" nginx -e "$STATE/nginx/error.log" -p "$STATE/nginx" -c "$STATE/nginx/nginx.conf"
+    wait_for_port "$CDN_PORT" "$LAST_PID" && wait_for_port "$ROGUE_PORT" "$LAST_PID" && return 0
+    kill "$LAST_PID" 2>/dev/null || true  # a port was taken meanwhile: try others
+  done
+  echo "start_cdn: nginx did not start" >&2
+  cat "$STATE/nginx/error.log" >&2 || true
+  return 1
+}
+
+start_misbehaving() {
+  local i
+  spawn "$STATE/misbehaving.log" python3 "$SERVERS_HERE/misbehaving_server.py" --cert "$STATE/pki/localhost.pem" \
+    --key "$STATE/pki/localhost.key" --port-file "$STATE/misbehaving.ports" --lifetime "$SERVER_LIFETIME"
+  for i in $(seq 100); do
+    [ -f "$STATE/misbehaving.ports" ] && break
+    sleep 0.1
+  done
+  read -r MISBEHAVING_PORT PROXIED_PORT <"$STATE/misbehaving.ports" || {
+    echo "start_misbehaving: server did not start" >&2
+    return 1
+  }
+}
+
+start_proxy() {
+  local attempt
+  for attempt in 1 2 3; do
+    PROXY_PORT=$(free_port)
+    cat >"$STATE/tinyproxy.conf" <<CONF
+Port $PROXY_PORT
+Listen 127.0.0.1
+Bind 127.0.0.2
+Timeout 30
+MaxClients 16
+Allow 127.0.0.1
+LogLevel Info
+PidFile "$STATE/tinyproxy.pid"
+CONF
+    spawn "$STATE/tinyproxy.log" tinyproxy -d -c "$STATE/tinyproxy.conf"
+    wait_for_port "$PROXY_PORT" "$LAST_PID" && return 0
+    kill "$LAST_PID" 2>/dev/null || true
+  done
+  echo "start_proxy: tinyproxy did not start" >&2
+  return 1
+}
+
+stop_servers() {
+  local pid
+  for pid in "${SERVER_PIDS[@]}"; do
+    kill "$pid" 2>/dev/null || true
+  done
+  for pid in "${SERVER_PIDS[@]}"; do
+    wait "$pid" 2>/dev/null || true
+  done
+  SERVER_PIDS=()
+}
