@@ -10,28 +10,13 @@
 #include "foundation/random.h"
 #include "foundation/scoped_handle_win.h"
 #include "foundation/unicode.h"
+#include "fixtures/fixture_support_win.h"
 
 namespace vigilor {
 namespace {
 
-void RemoveTree(const std::wstring& path) {
-  WIN32_FIND_DATAW entry;
-  HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &entry);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = entry.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring child = path + L"\\" + name;
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(child);
-      } else {
-        DeleteFileW(child.c_str());
-      }
-    } while (FindNextFileW(find, &entry));
-    FindClose(find);
-  }
-  RemoveDirectoryW(path.c_str());
-}
+using fixtures::RemoveTree;
+
 
 std::set<std::wstring> ListFolder(const std::wstring& folder) {
   std::set<std::wstring> names;

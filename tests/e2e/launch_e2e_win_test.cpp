@@ -12,13 +12,6 @@
 namespace vigilor::e2e {
 namespace {
 
-constexpr wchar_t kImmediateExit[] = L"ORX_ANTICHEAT_BOOTSTRAPPER_IMMEDIATE_EXIT_ON_ERROR";
-constexpr wchar_t kHeadless[] = L"ORX_ANTICHEAT_BOOTSTRAPPER_RUN_IN_HEADLESS_MODE";
-constexpr wchar_t kNullClient[] = L"ORX_USE_ANTICHEATCLIENTNULL";
-constexpr wchar_t kShipped[] = L"VigilorBootstrapper.exe";
-constexpr wchar_t kSeams[] = L"VigilorBootstrapperTestSeams.exe";
-
-using Environment = std::map<std::wstring, std::optional<std::wstring>>;
 
 Environment HeadlessNullClient(Environment extra = {}) {
   Environment environment = {{kImmediateExit, L"1"}, {kHeadless, L"1"}, {kNullClient, L"1"}};
@@ -37,7 +30,7 @@ RunResult RunLaunch(const LaunchFolder& folder, Environment environment, const s
 }
 
 TEST(Launch, NullClientByEnvironmentStartsTheGameWithTheArguments) {
-  LaunchFolder folder(kShipped, "e2enullclient");
+  LaunchFolder folder(kShippedExe, "e2enullclient");
   folder.WriteSettings();
   folder.AddFixtureGame();
   const RunResult result =
@@ -61,7 +54,7 @@ TEST(Launch, NullClientByEnvironmentStartsTheGameWithTheArguments) {
 }
 
 TEST(Launch, WaitsForTheGameAndReturnsItsExitCode) {
-  LaunchFolder folder(kShipped, "e2ewaitforgame");
+  LaunchFolder folder(kShippedExe, "e2ewaitforgame");
   folder.WriteSettings({{"wait_for_game_process_exit", "true"}});
   folder.AddFixtureGame();
   const RunResult result =
@@ -84,7 +77,7 @@ TEST(Launch, FailuresEndWithTheirLaunchResult) {
       {"executable of unknown type", {}, "this is not an executable\n", 201, "Invalid game executable path: "},
   };
   for (const auto& c : cases) {
-    LaunchFolder folder(kShipped, "e2efailure");
+    LaunchFolder folder(kShippedExe, "e2efailure");
     folder.WriteSettings(c.settings);
     if (c.gameContent == nullptr) {
       folder.AddFixtureGame();
@@ -107,7 +100,7 @@ TEST(Launch, FailuresEndWithTheirLaunchResult) {
 
 // The window watch, which Wine otherwise skips, through the test twin's hooks.
 TEST(LaunchWindowWatch, LeavesWhenTheGameWindowBecomesVisible) {
-  LaunchFolder folder(kSeams, "e2ewatchwindow");
+  LaunchFolder folder(kSeamsExe, "e2ewatchwindow");
   folder.WriteSettings();
   folder.AddFixtureGame();
   const RunResult result = RunLaunch(folder, HeadlessNullClient({{L"VIGILOR_TEST_WATCH_UNDER_WINE", L"1"},
@@ -141,7 +134,7 @@ TEST(LaunchWindowWatch, OutcomesWithoutAGameWindow) {
        "visible."},
   };
   for (const auto& c : cases) {
-    LaunchFolder folder(kSeams, "e2ewatchoutcome");
+    LaunchFolder folder(kSeamsExe, "e2ewatchoutcome");
     folder.WriteSettings();
     folder.AddFixtureGame();
     Environment environment = HeadlessNullClient({{L"VIGILOR_TEST_WATCH_UNDER_WINE", L"1"}});

@@ -12,6 +12,18 @@
 
 namespace vigilor::e2e {
 
+// The bootstrapper's environment switches and the test twin's seams.
+inline constexpr wchar_t kImmediateExit[] = L"ORX_ANTICHEAT_BOOTSTRAPPER_IMMEDIATE_EXIT_ON_ERROR";
+inline constexpr wchar_t kHeadless[] = L"ORX_ANTICHEAT_BOOTSTRAPPER_RUN_IN_HEADLESS_MODE";
+inline constexpr wchar_t kNullClient[] = L"ORX_USE_ANTICHEATCLIENTNULL";
+inline constexpr wchar_t kSeam[] = L"VIGILOR_TEST_SEAM";
+inline constexpr wchar_t kTrace[] = L"VIGILOR_TEST_TRACE";
+inline constexpr wchar_t kShippedExe[] = L"VigilorBootstrapper.exe";
+inline constexpr wchar_t kSeamsExe[] = L"VigilorBootstrapperTestSeams.exe";
+
+// Variables to set (value) or remove (nullopt) for a child.
+using Environment = std::map<std::wstring, std::optional<std::wstring>>;
+
 // A fresh folder under %TEMP% holding a copy of one of the bootstrapper
 // executables; removed with everything in it on destruction.
 class GameFolder {
@@ -32,8 +44,7 @@ class GameFolder {
 
 struct RunOptions {
   std::wstring arguments;  // appended after the quoted program path
-  // Variables to set (value) or remove (nullopt) for the child only.
-  std::map<std::wstring, std::optional<std::wstring>> environment;
+  Environment environment;  // for the child only
   DWORD timeoutMs = 30000;
   // Runs while the child is still suspended, before it starts.
   std::function<void(HANDLE process)> beforeResume;

@@ -13,14 +13,7 @@
 namespace vigilor::e2e {
 namespace {
 
-constexpr wchar_t kImmediateExit[] = L"ORX_ANTICHEAT_BOOTSTRAPPER_IMMEDIATE_EXIT_ON_ERROR";
-constexpr wchar_t kHeadless[] = L"ORX_ANTICHEAT_BOOTSTRAPPER_RUN_IN_HEADLESS_MODE";
-constexpr wchar_t kSeam[] = L"VIGILOR_TEST_SEAM";
-constexpr wchar_t kTrace[] = L"VIGILOR_TEST_TRACE";
-constexpr wchar_t kSeamsExe[] = L"VigilorBootstrapperTestSeams.exe";
 constexpr wchar_t kMessageBoxTitle[] = L"Vigilor Launch Error";
-
-using Environment = std::map<std::wstring, std::optional<std::wstring>>;
 
 // Takes the launch lock the way another bootstrapper would.
 class HeldLaunchLock {
