@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "acquisition/launch_codes.h"
+#include "acquisition/module_cache.h"
 #include "foundation/thread.h"
 #include "localization/localization_catalogue.h"
 
@@ -44,9 +45,16 @@ class cModuleLoader : public vigilor::cThread {
   virtual void* OpenGameProcessHandle() { return nullptr; }
   // The override URL from "<game>.vgl" beside the game, or empty.
   virtual std::string ReadCdnOverride();
+  // The cache's module file path (TryGetModuleCachePath), or empty.
+  virtual std::string ModuleCachePath();
   // Transfer progress hook: true to abort the transfer.
   virtual bool OnTransferProgress(std::uint64_t total, std::uint64_t now, std::uint64_t uploadTotal,
                                   std::uint64_t uploadNow);
+  // The product's cache directory + the module file name of systemName_.
+  // path is cleared first; false when an id is empty or the directory cannot
+  // be made.
+  virtual bool TryGetModuleCachePath(std::string& path, const std::string& productId,
+                                     const std::string& deploymentId) = 0;
 
   // Stops and joins the worker, then lets the module go (its shutdown entry).
   void Shutdown();
@@ -83,6 +91,7 @@ class cModuleLoader : public vigilor::cThread {
   std::atomic<std::uint32_t> gameProcessId_{0};
   std::string cdnOverride_;
   vigilor::localization::LocalizationCatalogue catalogue_;
+  ModuleCache cache_;
   bool storeModuleOnShutdown_ = false;
 };
 

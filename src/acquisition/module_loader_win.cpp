@@ -106,6 +106,11 @@ bool cModuleLoader::ValidateGamePaths() {
   return true;
 }
 
+std::string cModuleLoader::ModuleCachePath() {
+  std::string path;
+  return TryGetModuleCachePath(path, productId_, deploymentId_) ? path : std::string();
+}
+
 std::string cModuleLoader::ReadCdnOverride() {
   std::vector<std::uint8_t> bytes;
   if (!ReadWholeFile(gamePath_ + ".vgl", bytes, kOverrideFileLimit)) return {};

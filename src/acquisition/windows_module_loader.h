@@ -18,6 +18,8 @@ class cWindowsModuleLoader final : public cModuleLoader {
   bool CreateGameProcess(const std::string& path, const std::vector<std::string>& arguments,
                          const std::string& workingDirectory, bool moduleLoaded) override;
   void* OpenGameProcessHandle() override;
+  bool TryGetModuleCachePath(std::string& path, const std::string& productId,
+                             const std::string& deploymentId) override;
 
  private:
   std::atomic<void*> gameProcess_{nullptr};

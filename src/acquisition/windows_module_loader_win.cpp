@@ -28,6 +28,11 @@ bool cWindowsModuleLoader::CreateGameProcess(const std::string& path, const std:
   return true;
 }
 
+bool cWindowsModuleLoader::TryGetModuleCachePath(std::string& path, const std::string& productId,
+                                                 const std::string& deploymentId) {
+  return ModuleCachePathFor(productId, deploymentId, systemName_, path);
+}
+
 void* cWindowsModuleLoader::OpenGameProcessHandle() {
   return module::OpenGameProcessHandle(static_cast<HANDLE>(gameProcess_.load()), gameProcessId_).release();
 }
