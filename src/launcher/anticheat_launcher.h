@@ -93,7 +93,7 @@ class AntiCheatLauncher {
   void LeaveVisibleState();
 
   cBackgroundWorker analyticsWorker_;
-  LauncherState state_ = None;
+  std::atomic<LauncherState> state_{None};  // written on the main thread, read by the progress callback
   MainThreadTaskQueue tasks_;
   std::string settingsPath_;  // "Settings.json" or the override, as given
   std::string exeDirectory_;

@@ -86,7 +86,7 @@ bool AntiCheatLauncher::Initialize(std::string& errorText) {
 void AntiCheatLauncher::SetState(LauncherState next) {
   if (CurrentSwitches().headlessMode) return;
   if (!CanEnterState(state_, next)) {
-    Log(LogLevel::Error, "Tried to backtrack from state %u to %u!", static_cast<unsigned>(state_),
+    Log(LogLevel::Error, "Tried to backtrack from state %u to %u!", static_cast<unsigned>(state_.load()),
         static_cast<unsigned>(next));
     return;
   }
