@@ -68,6 +68,7 @@ class cModuleLoader : public vigilor::cThread {
   // A text from the loader's catalogue, English default as fallback.
   std::string Text(const localization::LocalizedText& text, const std::vector<std::string>& arguments = {}) const;
 
+  // Any thread (a module thread reports 1002); read at shutdown.
   void MarkStoreModuleOnShutdown() { storeModuleOnShutdown_ = true; }
   bool storeModuleOnShutdown() const { return storeModuleOnShutdown_; }
 
@@ -92,7 +93,7 @@ class cModuleLoader : public vigilor::cThread {
   std::string cdnOverride_;
   vigilor::localization::LocalizationCatalogue catalogue_;
   ModuleCache cache_;
-  bool storeModuleOnShutdown_ = false;
+  std::atomic<bool> storeModuleOnShutdown_{false};
 };
 
 }  // namespace vigilor::acquisition

@@ -65,6 +65,9 @@ bool cModuleLoader::Initialize(ProgressCallback progress, StatusCallback status,
   if (gameDev_) Log(LogLevel::Info, "Using GameDev environment.");
   if (!ValidateGamePaths()) return false;
 
+  std::string cachePath;
+  if (TryGetModuleCachePath(cachePath, productId_, deploymentId_)) cache_.Open(cachePath);
+
   if (IsNullClientRequested()) {
     Log(LogLevel::Info,
         "Debug environment variable (%s) was present, launching with null client. To use the live module, "
@@ -123,6 +126,8 @@ void cModuleLoader::Run() {
   // The module transfer is not part of this build: say so rather than start
   // the game unprotected or pretend a network failure.
   ReportStatus(LS_ModuleFailure, "The anti-cheat module transfer is not available in this build.");
+  // A module from an override URL is never cached.
+  if (!cdnOverride_.empty()) cache_.ClearPending();
 }
 
 void cModuleLoader::ReportStatus(LoaderStatus code, const char* message) {
@@ -142,7 +147,10 @@ bool cModuleLoader::OnTransferProgress(std::uint64_t total, std::uint64_t now, s
 
 void cModuleLoader::Shutdown() {
   Stop();
-  // The module's shutdown entry and the cache write come with module mapping.
+  // The module's shutdown entry comes with module mapping. The cache keeps a
+  // module only once the module reported that it loaded in the game.
+  if (storeModuleOnShutdown_) cache_.Store();
+  cache_.ClearPending();
 }
 
 }  // namespace vigilor::acquisition
