@@ -20,9 +20,10 @@ STATE=
 SERVER_PIDS=()
 
 servers_init() {
-  STATE=$1
+  STATE=${1:?servers_init needs a state folder}
   rm -rf "$STATE"
   mkdir -p "$STATE"
+  STATE=$(cd "$STATE" && pwd)  # nginx resolves relative paths against its prefix
   "$SERVERS_HERE/make_test_pki.sh" "$STATE/pki"
 }
 
