@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth imagemagick dpkg-dev
-  nginx-light tinyproxy openssl osslsigncode
+  nginx-light tinyproxy openssl osslsigncode python3 iproute2
 )
 missing=()
 for p in "${packages[@]}"; do
