@@ -58,7 +58,9 @@ TEST(EnvironmentValue, MissingEmptyAndLongValues) {
     ASSERT_TRUE(SetEnvironmentVariableW(c.name, c.set)) << c.desc;
     std::wstring value = L"stale";
     EXPECT_EQ(GetEnvironmentValue(c.name, value), c.expected) << c.desc;
-    if (c.expected) EXPECT_EQ(value, c.value) << c.desc;
+    if (c.expected) {
+      EXPECT_EQ(value, c.value) << c.desc;
+    }
     SetEnvironmentVariableW(c.name, nullptr);
   }
   std::wstring value;

@@ -48,7 +48,9 @@ TEST_F(CatalogueTest, FindEntryReportsWhatIsMissing) {
     std::string error;
     EXPECT_EQ(catalogue_.FindEntry(c.identifier, value, error), c.found) << c.desc;
     EXPECT_EQ(c.found ? value : error, c.valueOrError) << c.desc;
-    if (!c.found) EXPECT_EQ(value, "untouched") << c.desc;
+    if (!c.found) {
+      EXPECT_EQ(value, "untouched") << c.desc;
+    }
   }
 }
 
