@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "localization/cfg_parser.h"
+#include "localization/text_keys.h"
 
 namespace vigilor {
 namespace {
@@ -23,46 +24,29 @@ namespace {
 namespace fs = std::filesystem;
 
 struct CatalogueKey {
-  const char* section;
-  const char* key;
-  const char* englishDefault;
+  std::string section;
+  std::string key;
+  std::string englishDefault;
 };
 
-// Every text key the program looks up, with its built-in English text.
-constexpr CatalogueKey kTextKeys[] = {
-    {"launcher", "loading", "LOADING"},
-    {"launcher", "initializing", "INITIALIZING"},
-    {"launcher", "success_waiting_for_game", "WAITING FOR GAME"},
-    {"launcher", "error_launch", "Launch Error"},
-    {"launcher", "error_install", "Install Error"},
-    {"launcher", "btn_exit", "Exit"},
-    {"launcher", "error_no_settings_file", "{0} not found"},
-    {"launcher", "error_missing_required_field", "{0} is missing a required field ({1})"},
-    {"launcher", "error_invalid_orx_identifier", "{0} contains an invalid ORX identifier: ({1})"},
-    {"launcher_error", "create_thread", "Failed at creating the background thread!"},
-    {"launcher_error", "empty_executable_field", "The path to the game binary was not provided."},
-    {"launcher_error", "error_game_binary_is_directory", "The target executable is a directory!"},
-    {"launcher_error", "error_game_binary_not_found", "Could not locate the game binary: '{0}'"},
-    {"launcher_error", "working_directory", "Working directory does not exist."},
-    {"launcher_error", "error_missing_binary_path", "Missing game executable path."},
-    {"launcher_error", "error_missing_directory_path", "Missing working directory path."},
-    {"launcher_error", "error_invalid_executable_path", "Invalid game executable path: "},
-    {"launcher_error", "success_loaded", "Vigilor successfully loaded in-game"},
-    {"launcher_error", "error_connection_failed", "Connection failed: "},
-    {"launcher_error", "error_disallowed_cdn_path", "Unexpected error. (Incorrect CDN url)"},
-    {"launcher_error", "error_http_response", "HTTP Response Code: {0} Curl Code: {1}"},
-    {"launcher_error", "error_dns_resolve_failed", "DNS resolve to proxy failed!"},
-    {"launcher_error", "error_dns", "DNS resolve to the Content Distribution Network failed!"},
-    {"launcher_error", "error_cancelled", "Operation cancelled by user"},
-    {"launcher_error", "error_dns_connection_failed",
-     "Connection to the Content Distribution Network failed! Curl Code: {0}!"},
-    {"launcher_error", "error_certificate_validation", "Error validating Vigilor code signing certificate"},
-    {"launcher_error", "error_module_loading", "Failed to load the anti-cheat module."},
-    {"launcher_error", "error_internal", "Internal error!"},
-    {"launcher_error", "error_module_initialize", "Module initialization failed with {0}"},
-    {"launcher_error", "error_game_binary_not_found_wine", "Failed to locate the game binary (Wine)"},
-    {"launcher_error", "error_create_process", "Failed to create the game process: {0}"},
-};
+// Every text key the program looks up, with its built-in English text, from
+// the program's own table. A key listed twice (one key, two English titles)
+// counts once, with its first text; the font keys are checked on their own.
+const std::vector<CatalogueKey>& TextKeys() {
+  static const std::vector<CatalogueKey> keys = [] {
+    std::vector<CatalogueKey> out;
+    std::set<std::string_view> seen;
+    for (const auto& text : localization::AllLocalizedTexts()) {
+      if (!seen.insert(text.key).second) continue;
+      const auto dot = text.key.find('.');
+      CatalogueKey k{std::string(text.key.substr(0, dot)), std::string(text.key.substr(dot + 1)),
+                     std::string(text.englishDefault)};
+      if (k.section != "windows_fonts") out.push_back(std::move(k));
+    }
+    return out;
+  }();
+  return keys;
+}
 
 // The font keys default to empty, which a file cannot write (an expression
 // needs a value word): a file names all three or leaves the section out.
@@ -182,10 +166,10 @@ TEST(ShippedLocalization, EveryEntryLineEndsWithQuoteAndTerminator) {
 
 TEST(ShippedLocalization, EveryFileHasEveryTextKeyAndNoUnknownOne) {
   std::set<std::pair<std::string, std::string>> known;
-  for (const auto& k : kTextKeys) known.emplace(k.section, k.key);
+  for (const auto& k : TextKeys()) known.emplace(k.section, k.key);
   for (const char* key : kFontKeys) known.emplace(kFontSection, key);
   for (const auto& file : ShippedFiles()) {
-    for (const auto& k : kTextKeys) {
+    for (const auto& k : TextKeys()) {
       const std::string* value = FindValue(file.data, k.section, k.key);
       EXPECT_TRUE(value != nullptr && !value->empty()) << file.name << ": " << k.section << "." << k.key;
     }
@@ -203,7 +187,7 @@ TEST(ShippedLocalization, EnglishFileHoldsTheBuiltInTexts) {
   const auto english =
       std::find_if(files.begin(), files.end(), [](const auto& f) { return f.name == "en_us.cfg"; });
   ASSERT_NE(english, files.end());
-  for (const auto& k : kTextKeys) {
+  for (const auto& k : TextKeys()) {
     std::string expected = k.englishDefault;
     if (expected.ends_with(' ')) expected.replace(expected.size() - 1, 1, kNoBreakSpace);
     const std::string* value = FindValue(english->data, k.section, k.key);
@@ -215,7 +199,7 @@ TEST(ShippedLocalization, TranslationsKeepThePlaceholdersOfTheEnglishText) {
   // Only the first "{N}" of each number is filled in; a dropped one loses the
   // detail (a path, an error code), a doubled one shows up raw.
   for (const auto& file : ShippedFiles()) {
-    for (const auto& k : kTextKeys) {
+    for (const auto& k : TextKeys()) {
       const std::string* value = FindValue(file.data, k.section, k.key);
       if (value == nullptr) continue;  // reported by EveryFileHasEveryTextKeyAndNoUnknownOne
       EXPECT_EQ(Placeholders(*value), Placeholders(k.englishDefault))
@@ -228,7 +212,7 @@ TEST(ShippedLocalization, TextsTheProgramAppendsToKeepTheirSeparator) {
   // "Connection failed: " is followed directly by the URL; a plain trailing
   // space would be lost in the file and glue the URL to the colon.
   for (const auto& file : ShippedFiles()) {
-    for (const auto& k : kTextKeys) {
+    for (const auto& k : TextKeys()) {
       const std::string* value = FindValue(file.data, k.section, k.key);
       if (value == nullptr || !std::string_view(k.englishDefault).ends_with(' ')) continue;
       EXPECT_TRUE(value->ends_with(kNoBreakSpace) || value->ends_with(kFullWidthColon))
