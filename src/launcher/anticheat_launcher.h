@@ -111,6 +111,7 @@ class AntiCheatLauncher {
   DownloadCounters download_;
   std::mutex launchResultTextMutex_;
   std::string launchResultText_;
+  std::string statusTitle_;  // main thread: the title the status line shows for the launch result
   std::int64_t exitPollStartTime_ = 0;
   std::int64_t leaveVisibleTime_ = 0;
   void* gameProcessHandle_ = nullptr;  // a duplicate, left open until the process ends

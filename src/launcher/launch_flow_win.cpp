@@ -100,7 +100,7 @@ void AntiCheatLauncher::HandleLaunchFinished() {
   if (result == VGL_PGLR_DnsFailure || result == VGL_PGLR_ConnectionFailure) {
     Log(LogLevel::Error, "Could not reach the Vigilor CDN!");
   }
-  const std::string titleText = catalogue_.Lookup(TitleForResult(result));
+  statusTitle_ = catalogue_.Lookup(TitleForResult(result));
   download_.lastProgressPercent = 100;
 
   if (result == VGL_PGLR_Success) {
@@ -111,7 +111,6 @@ void AntiCheatLauncher::HandleLaunchFinished() {
     SetState(Failed);
     if (CurrentSwitches().immediateExitOnError) exitRequested = true;
   }
-  (void)titleText;  // shown by the window's status texts
   Log(LogLevel::Info, "Unlocking the launch lock, allowing next game to launch to take place.");
   ReleaseLaunchLock();
 }
