@@ -12,7 +12,7 @@ toolchain="$root/cmake/mingw-w64-x86_64.cmake"
 
 # Source package name and the upstream version we expect from bookworm.
 packages=(libsdl2 libsdl2-image libsdl2-ttf freetype curl)
-cache_base=${VIGILOR_DEPS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/vigilor}
+cache_base=${VIGILOR_DEPS_CACHE:-${XDG_CACHE_HOME:-${HOME:-/root}/.cache}/vigilor}
 # Bump when the build recipe below changes; the prefix is keyed by it.
 recipe=2
 key=$( (cat "$toolchain"; printf '%s\n' "$recipe" "${packages[@]}") | sha256sum | cut -c1-16)
