@@ -56,6 +56,23 @@ class cModuleLoader : public vigilor::cThread {
   virtual bool TryGetModuleCachePath(std::string& path, const std::string& productId,
                                      const std::string& deploymentId) = 0;
 
+  // Worker thread. One conditional GET of url (a template or an override,
+  // expanded here) that must lie on the environment's CDN host. A module is
+  // cached as pending and its plain copy handed to LoadAndStartModule; a 304
+  // hands over the cached module. With notify, a failure falls back to the
+  // cache and is reported only when that fails too (at once when the backend
+  // disabled the service). A cancelled transfer sets cancelled and reports
+  // nothing. True when a module was handed to LoadAndStartModule.
+  bool DownloadModule(const std::string& url, bool notify, bool& cancelled);
+
+  // Worker thread: hands the cached module's plain bytes to
+  // LoadAndStartModule; false when the cache holds no usable module.
+  bool LoadCachedModule();
+
+  // Worker thread: verifies, maps and initializes the plain module bytes and
+  // reports the outcome itself. Returns true when the module was started.
+  virtual bool LoadAndStartModule(std::vector<std::uint8_t>& module) = 0;
+
   // Stops and joins the worker, then lets the module go (its shutdown entry).
   void Shutdown();
 

@@ -1,14 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "acquisition/module_loader.h"
 
+#include <SDL.h>
+
 #include <cstdint>
 #include <string>
 
 #include "acquisition/cdn_override.h"
+#include "acquisition/module_url.h"
 #include "foundation/files.h"
 #include "foundation/logger.h"
 #include "foundation/text.h"
 #include "foundation/unicode.h"
+#include "launcher/process_switches.h"
 
 namespace vigilor::acquisition {
 namespace {
@@ -121,13 +125,26 @@ std::string cModuleLoader::ReadCdnOverride() {
 }
 
 void cModuleLoader::Run() {
+  const std::string moduleUrl = ModuleUrlTemplate(gameDev_);
   cdnOverride_ = ReadCdnOverride();
-  if (!cdnOverride_.empty()) Log(LogLevel::Info, "CDN path overridden by local config file.");
-  // The module transfer is not part of this build: say so rather than start
-  // the game unprotected or pretend a network failure.
-  ReportStatus(LS_ModuleFailure, "The anti-cheat module transfer is not available in this build.");
+  bool cancelled = false;
+  if (cdnOverride_.empty()) {
+    DownloadModule(moduleUrl, true, cancelled);
+    return;
+  }
+  Log(LogLevel::Info, "CDN path overridden by local config file.");
+  const std::string info =
+      "Downloading undeployed anti-cheat module, build id: " + BuildIdFromOverride(cdnOverride_) + ".";
+  if (!launcher::CurrentSwitches().immediateExitOnError) {
+    // Blocks this worker until the player dismisses it.
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, "Vigilor Launch Info", info.c_str(), nullptr);
+  }
+  if (!DownloadModule(cdnOverride_, false, cancelled) && !cancelled) {
+    const std::string text = Text(localization::texts::kConnectionFailed) + cdnOverride_;
+    ReportStatus(LS_UndeployedDownloadFailed, text.c_str());
+  }
   // A module from an override URL is never cached.
-  if (!cdnOverride_.empty()) cache_.ClearPending();
+  cache_.ClearPending();
 }
 
 void cModuleLoader::ReportStatus(LoaderStatus code, const char* message) {

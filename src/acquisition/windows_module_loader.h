@@ -4,6 +4,8 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
+#include <vector>
 
 #include "acquisition/module_loader.h"
 
@@ -20,6 +22,8 @@ class cWindowsModuleLoader final : public cModuleLoader {
   void* OpenGameProcessHandle() override;
   bool TryGetModuleCachePath(std::string& path, const std::string& productId,
                              const std::string& deploymentId) override;
+  // Module mapping is not part of this build: reports 507 and answers false.
+  bool LoadAndStartModule(std::vector<std::uint8_t>& module) override;
 
  private:
   std::atomic<void*> gameProcess_{nullptr};

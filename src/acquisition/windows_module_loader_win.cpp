@@ -33,6 +33,14 @@ bool cWindowsModuleLoader::TryGetModuleCachePath(std::string& path, const std::s
   return ModuleCachePathFor(productId, deploymentId, systemName_, path);
 }
 
+bool cWindowsModuleLoader::LoadAndStartModule(std::vector<std::uint8_t>&) {
+  // Verification and mapping come later; never start the game as if the
+  // module ran.
+  ReportStatus(LS_ModuleFailure,
+               "The anti-cheat module could not be started: module mapping is not available in this build.");
+  return false;
+}
+
 void* cWindowsModuleLoader::OpenGameProcessHandle() {
   return module::OpenGameProcessHandle(static_cast<HANDLE>(gameProcess_.load()), gameProcessId_).release();
 }
