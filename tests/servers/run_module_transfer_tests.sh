@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Runs the module transfer tests (ModuleTransferOverCdn.*) under Wine against
+# nginx standing in for the CDN under its real host names:
+#   run_module_transfer_tests.sh --build DIR --tests EXE --trust-ca EXE
+# The transfer only accepts URLs on the CDN hosts, so the test runs in a
+# private network namespace (root needed) whose hosts file maps both CDN
+# host names to 127.0.0.1, with nginx on 127.0.0.1:443 holding a certificate
+# for them from the test CA. Wine runs inside the namespace too, with its own
+# prefix (DIR/wineprefix-cdn) and its own wineserver, which owns the sockets.
+# The namespace, its hosts file and the servers are removed on every exit.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --build) build=$2; shift 2 ;;
+    --tests) tests=$2; shift 2 ;;
+    --trust-ca) trust_ca=$2; shift 2 ;;
+    *) echo "unknown argument $1" >&2; exit 2 ;;
+  esac
+done
+build=$(cd "$build" && pwd)
+prefix=$build/wineprefix-cdn
+state=$build/module-cdn-servers
+ns=vigilor-cdn-$$
+hosts="modules.vigilor.gg modules-dev.vigilor.gg"
+export VIGILOR_TEST_SERVER_LIFETIME=240
+
+# shellcheck source=tests/servers/test_servers.sh
+source "$here/test_servers.sh"
+in_ns() { ip netns exec "$ns" "$@"; }
+cleanup() {
+  stop_servers
+  if ip netns list | grep -qw "$ns"; then
+    in_ns env WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+    ip netns delete "$ns" || true
+  fi
+  rm -rf "/etc/netns/$ns"
+}
+trap cleanup EXIT
+trap 'exit 143' TERM INT
+
+servers_init "$state"
+pki=$state/pki
+cat >"$pki/cdn.ext" <<EXT
+basicConstraints=critical,CA:FALSE
+keyUsage=critical,digitalSignature,keyEncipherment
+extendedKeyUsage=serverAuth
+subjectAltName=DNS:modules.vigilor.gg,DNS:modules-dev.vigilor.gg
+EXT
+openssl req -new -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -sha256 -subj "/CN=modules.vigilor.gg" \
+  -keyout "$pki/cdn.key" -out "$pki/cdn.csr" 2>/dev/null
+openssl x509 -req -in "$pki/cdn.csr" -CA "$pki/ca.pem" -CAkey "$pki/ca.key" -CAcreateserial -sha256 -days 2 \
+  -extfile "$pki/cdn.ext" -out "$pki/cdn.pem" 2>/dev/null
+
+www=$state/www
+mkdir -p "$www/modules/testproduct/"{testdeployment,exact4096,exact4097,noetag} "$www/builds/abc123"
+head -c 300000 /dev/urandom >"$www/modules/testproduct/testdeployment/win64"
+cp "$www/modules/testproduct/testdeployment/win64" "$www/builds/abc123/win64"
+head -c 4096 /dev/urandom >"$www/modules/testproduct/exact4096/win64"
+head -c 4097 /dev/urandom >"$www/modules/testproduct/exact4097/win64"
+head -c 8000 /dev/urandom >"$www/modules/testproduct/noetag/win64"
+
+mkdir -p "$state/nginx/tmp"
+cat >"$state/nginx/nginx.conf" <<CONF
+user root;
+worker_processes 1;
+daemon off;
+pid $state/nginx/nginx.pid;
+error_log $state/nginx/error.log info;
+events { worker_connections 64; }
+http {
+  access_log $state/nginx/access.log;
+  client_body_temp_path $state/nginx/tmp/body;
+  proxy_temp_path $state/nginx/tmp/proxy;
+  fastcgi_temp_path $state/nginx/tmp/fastcgi;
+  uwsgi_temp_path $state/nginx/tmp/uwsgi;
+  scgi_temp_path $state/nginx/tmp/scgi;
+  default_type application/octet-stream;
+  server {
+    listen 127.0.0.1:443 ssl;
+    server_name $hosts;
+    ssl_certificate $pki/cdn.pem;
+    ssl_certificate_key $pki/cdn.key;
+    root $www;
+    location /modules/testproduct/noetag/ { etag off; }
+  }
+}
+CONF
+
+ip netns add "$ns"
+mkdir -p "/etc/netns/$ns"
+{
+  echo "127.0.0.1 localhost"
+  echo "127.0.0.1 $hosts"
+} >"/etc/netns/$ns/hosts"
+in_ns ip link set lo up
+spawn "$state/nginx/stderr.log" ip netns exec "$ns" nginx -e "$state/nginx/error.log" -p "$state/nginx" \
+  -c "$state/nginx/nginx.conf"
+for _ in $(seq 100); do
+  in_ns bash -c '(exec 3<>/dev/tcp/127.0.0.1/443)' 2>/dev/null && break
+  sleep 0.1
+done
+
+wine_path() { printf 'Z:%s' "$1" | tr / '\\'; }
+in_ns "$root/scripts/wine-run" --prefix "$prefix" "$trust_ca" "$(wine_path "$pki/ca.pem")"
+in_ns env VIGILOR_TEST_MODULE_CDN_WWW="$(wine_path "$www")" "$root/scripts/wine-run" --prefix "$prefix" "$tests" \
+  --gtest_filter='ModuleTransferOverCdn.*'
