@@ -1,0 +1,236 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Benchmark (not a test): a fresh module download by the real bootstrapper
+# under Wine against a bare libcurl GET of the same file, for 8 and 64 MiB.
+#   sudo scripts/bench-module-transfer.sh [runs]      (default 5 runs)
+# Builds the windows preset, then, in a private network namespace whose hosts
+# file maps the CDN host names to 127.0.0.1, serves a scrambled random module
+# with nginx on 127.0.0.1:443 (certificate from a fresh test CA, which
+# trust-ca.exe adds to the bench's Wine prefix build/windows/wineprefix-bench).
+# Per size and program: one warm-up run, then [runs] measured runs under
+# /usr/bin/time; prints the median wall time and the median peak RSS and the
+# ratios against the goals (bootstrapper <= 1.15x the GET's wall time and
+# <= 1.2x its peak memory).
+#   VigilorBootstrapper.exe  headless, immediate exit on error, no null client,
+#                            on a game folder (fixture game as Game.exe) whose
+#                            Settings.json names the module; it downloads,
+#                            descrambles and ends with 206 (module mapping is
+#                            not in this build)
+#   minimal-get.exe          one GET into memory, verification on, the test CA
+#                            as its only trust anchor (CURLOPT_CAINFO)
+# Peak RSS: `wine` ends in an exec of the preloader, which becomes the Windows
+# process, so the wait4 figure of /usr/bin/time is that process's high-water
+# mark (a 64 MiB GET reports well over 64 MiB). That holds for an .exe named
+# by path, as here; `wine cmd` would measure start.exe instead. Both sides
+# include Wine's own start-up; a persistent wineserver runs for the whole
+# bench so no run pays for starting one. Every exit path removes the
+# namespace, its hosts file, the servers and the wineserver. Root needed
+# (network namespace, port 443).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+runs=${1:-5}
+sizes_mib=(8 64)
+goal_time=1.15
+goal_memory=1.2
+
+[ "$(id -u)" = 0 ] || { echo "bench-module-transfer: needs root (network namespace, port 443)" >&2; exit 2; }
+"$root/scripts/build.sh" windows >&2
+
+bin=$root/build/windows/bin
+prefix=$root/build/windows/wineprefix-bench
+state=$root/build/windows/bench-module-transfer
+ns=vigilor-bench-$$
+hosts="modules.vigilor.gg modules-dev.vigilor.gg"
+product=benchproduct
+export VIGILOR_TEST_SERVER_LIFETIME=1800
+
+# shellcheck source=tests/servers/test_servers.sh
+source "$root/tests/servers/test_servers.sh"
+in_ns() { ip netns exec "$ns" "$@"; }
+cleanup() {
+  stop_servers
+  if ip netns list | grep -qw "$ns"; then
+    in_ns env WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+    ip netns delete "$ns" || true
+  fi
+  rm -rf "/etc/netns/$ns"
+}
+trap cleanup EXIT
+trap 'exit 143' TERM INT
+wine_path() { printf 'Z:%s' "$1" | tr / '\\'; }
+
+make_cdn_certificate() {  # pki folder
+  cat >"$1/cdn.ext" <<EXT
+basicConstraints=critical,CA:FALSE
+keyUsage=critical,digitalSignature,keyEncipherment
+extendedKeyUsage=serverAuth
+subjectAltName=DNS:modules.vigilor.gg,DNS:modules-dev.vigilor.gg
+EXT
+  openssl req -new -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -sha256 -subj "/CN=modules.vigilor.gg" \
+    -keyout "$1/cdn.key" -out "$1/cdn.csr" 2>/dev/null
+  openssl x509 -req -in "$1/cdn.csr" -CA "$1/ca.pem" -CAkey "$1/ca.key" -CAcreateserial -sha256 -days 2 \
+    -extfile "$1/cdn.ext" -out "$1/cdn.pem" 2>/dev/null
+}
+
+scramble() {  # plain served
+  if [ -x "$root/build/native/bin/vigilor-scramble" ]; then
+    "$root/build/native/bin/vigilor-scramble" encode "$1" "$2"
+  else
+    in_ns "$root/scripts/wine-run" --prefix "$prefix" "$bin/vigilor-scramble.exe" encode \
+      "$(wine_path "$1")" "$(wine_path "$2")"
+  fi
+}
+
+# One game folder per size; the module at the URL the bootstrapper asks for.
+make_module_and_game() {  # size_mib
+  local deployment=bench${1}mib game=$state/game-${1}mib dir=$state/www/modules/$product/bench${1}mib
+  mkdir -p "$dir" "$game/Vigilor"
+  head -c $(($1 * 1024 * 1024)) /dev/urandom >"$state/plain-${1}mib"
+  scramble "$state/plain-${1}mib" "$dir/linux64"
+  rm -f "$state/plain-${1}mib"
+  cp "$bin/VigilorBootstrapper.exe" "$game/"
+  cp "$bin/FixtureGame.exe" "$game/Game.exe"
+  cat >"$game/Vigilor/Settings.json" <<JSON
+{
+  "title": "Bench Game",
+  "executable": "Game.exe",
+  "productid": "$product",
+  "sandboxid": "benchsandbox",
+  "deploymentid": "$deployment"
+}
+JSON
+}
+
+write_nginx_config() {
+  mkdir -p "$state/nginx/tmp"
+  cat >"$state/nginx/nginx.conf" <<CONF
+user root;
+worker_processes 1;
+daemon off;
+pid $state/nginx/nginx.pid;
+error_log $state/nginx/error.log info;
+events { worker_connections 64; }
+http {
+  access_log $state/nginx/access.log;
+  client_body_temp_path $state/nginx/tmp/body;
+  proxy_temp_path $state/nginx/tmp/proxy;
+  fastcgi_temp_path $state/nginx/tmp/fastcgi;
+  uwsgi_temp_path $state/nginx/tmp/uwsgi;
+  scgi_temp_path $state/nginx/tmp/scgi;
+  default_type application/octet-stream;
+  server {
+    listen 127.0.0.1:443 ssl;
+    server_name $hosts;
+    ssl_certificate $state/pki/cdn.pem;
+    ssl_certificate_key $state/pki/cdn.key;
+    root $state/www;
+  }
+}
+CONF
+}
+
+start_namespace_and_cdn() {
+  ip netns add "$ns"
+  mkdir -p "/etc/netns/$ns"
+  printf '127.0.0.1 localhost\n127.0.0.1 %s\n' "$hosts" >"/etc/netns/$ns/hosts"
+  in_ns ip link set lo up
+  spawn "$state/nginx/stderr.log" ip netns exec "$ns" nginx -e "$state/nginx/error.log" -p "$state/nginx" \
+    -c "$state/nginx/nginx.conf"
+  local _
+  for _ in $(seq 100); do
+    in_ns bash -c '(exec 3<>/dev/tcp/127.0.0.1/443)' 2>/dev/null && return 0
+    sleep 0.1
+  done
+  echo "bench-module-transfer: nginx did not start" >&2
+  cat "$state/nginx/error.log" >&2
+  return 1
+}
+
+wine_env=(env -u DISPLAY -u WAYLAND_DISPLAY WINEPREFIX="$prefix" WINEDEBUG=-all WINEARCH=win64
+          "WINEDLLOVERRIDES=mscoree,mshtml=;winemenubuilder.exe=d")
+
+# Runs one configuration once under /usr/bin/time; appends "wall_s rss_kib" to
+# $state/samples-<label>, unless measure is 0 (warm-up).
+run_once() {  # label size_mib measure
+  local label=$1 size=$2 url expected code before line
+  url=https://modules.vigilor.gg/modules/$product/bench${size}mib/linux64
+  before=$(wc -l <"$state/nginx/access.log")
+  rm -rf "$prefix"/drive_c/users/*/AppData/Roaming/Vigilor/"$product"  # fresh: no cached module
+  set +e
+  if [ "$label" = bootstrapper ]; then
+    expected=206
+    in_ns /usr/bin/time -f '%e %M' -o "$state/time.out" "${wine_env[@]}" \
+      ORX_ANTICHEAT_BOOTSTRAPPER_RUN_IN_HEADLESS_MODE=1 ORX_ANTICHEAT_BOOTSTRAPPER_IMMEDIATE_EXIT_ON_ERROR=1 \
+      wine "$state/game-${size}mib/VigilorBootstrapper.exe" >"$state/run.log" 2>&1
+  else
+    expected=0
+    in_ns /usr/bin/time -f '%e %M' -o "$state/time.out" "${wine_env[@]}" \
+      wine "$bin/minimal-get.exe" "$url" "$(wine_path "$state/pki/ca.pem")" >"$state/run.log" 2>&1
+  fi
+  code=$?
+  set -e
+  # The run counts only if it fetched the whole module once.
+  line=$(tail -n +"$((before + 1))" "$state/nginx/access.log" | grep -c " /modules/$product/bench${size}mib/linux64 .* 200 $(stat -c %s "$state/www/modules/$product/bench${size}mib/linux64") " || true)
+  if [ "$code" != "$expected" ] || [ "$line" != 1 ]; then
+    echo "bench-module-transfer: $label ($size MiB) ended with $code (expected $expected), full transfers: $line" >&2
+    cat "$state/run.log" >&2
+    tail -n 5 "$state/nginx/access.log" >&2
+    find "$prefix/drive_c/users" -name anticheatlauncher.log -path "*$product*" -exec cat {} + >&2 2>/dev/null || true
+    return 1
+  fi
+  [ "$3" = 0 ] || tail -n 1 "$state/time.out" >>"$state/samples-$label-$size"
+}
+
+median() {  # column file
+  sort -g -k "$1,$1" "$2" | awk -v c="$1" '{ v[NR] = $c } END {
+    if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+report() {
+  local size t_get t_boot m_get m_boot
+  printf '\nFresh module download under Wine, median of %s runs (2 shared cores: noisy figures)\n' "$runs"
+  printf '%-8s %-22s %10s %14s\n' module program "wall s" "peak RSS MiB"
+  for size in "${sizes_mib[@]}"; do
+    t_get=$(median 1 "$state/samples-minimal-get-$size")
+    m_get=$(median 2 "$state/samples-minimal-get-$size")
+    t_boot=$(median 1 "$state/samples-bootstrapper-$size")
+    m_boot=$(median 2 "$state/samples-bootstrapper-$size")
+    awk -v s="$size" -v tg="$t_get" -v mg="$m_get" -v tb="$t_boot" -v mb="$m_boot" \
+        -v gt="$goal_time" -v gm="$goal_memory" 'BEGIN {
+      printf "%-8s %-22s %10.2f %14.1f\n", s " MiB", "minimal GET", tg, mg / 1024
+      printf "%-8s %-22s %10.2f %14.1f\n", s " MiB", "VigilorBootstrapper", tb, mb / 1024
+      rt = tb / tg; rm = mb / mg
+      printf "%-8s %-22s %9.2fx %13.2fx   goals <= %sx / <= %sx: time %s, memory %s\n", s " MiB", "ratio", rt, rm,
+             gt, gm, (rt <= gt ? "met" : "MISSED"), (rm <= gm ? "met" : "MISSED")
+    }'
+  done
+  printf '\nSamples (wall s, peak RSS KiB):\n'
+  for size in "${sizes_mib[@]}"; do
+    printf '  %s MiB minimal GET:   %s\n' "$size" "$(tr '\n' ';' <"$state/samples-minimal-get-$size")"
+    printf '  %s MiB bootstrapper:  %s\n' "$size" "$(tr '\n' ';' <"$state/samples-bootstrapper-$size")"
+  done
+}
+
+main() {
+  local size label
+  servers_init "$state"
+  make_cdn_certificate "$state/pki"
+  write_nginx_config
+  start_namespace_and_cdn
+  in_ns "$root/scripts/wine-prefix" "$prefix"
+  in_ns "$root/scripts/wine-run" --prefix "$prefix" "$bin/trust-ca.exe" "$(wine_path "$state/pki/ca.pem")" >&2
+  for size in "${sizes_mib[@]}"; do make_module_and_game "$size"; done
+  in_ns "${wine_env[@]}" wineserver -p
+  for size in "${sizes_mib[@]}"; do
+    for label in minimal-get bootstrapper; do
+      echo "[bench] $size MiB, $label: warm-up and $runs runs" >&2
+      run_once "$label" "$size" 0
+    done
+    # Interleaved, so slow phases of the shared machine hit both programs.
+    for _ in $(seq "$runs"); do
+      for label in minimal-get bootstrapper; do run_once "$label" "$size" 1; done
+    done
+  done
+  report
+}
+main
