@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "launcher/test_hooks.h"
 #include "module/game_process_win.h"
 #include "wine/syscall_gate.h"
 
@@ -33,7 +34,9 @@ bool cWindowsModuleLoader::TryGetModuleCachePath(std::string& path, const std::s
   return ModuleCachePathFor(productId, deploymentId, systemName_, path);
 }
 
-bool cWindowsModuleLoader::LoadAndStartModule(std::vector<std::uint8_t>&) {
+bool cWindowsModuleLoader::LoadAndStartModule(std::vector<std::uint8_t>& module) {
+  // Only the test twin sets this, to see which module arrived.
+  if (auto received = launcher::CurrentTestHooks().moduleReceived) received(module.data(), module.size());
   // Verification and mapping come later; never start the game as if the
   // module ran.
   ReportStatus(LS_ModuleFailure,

@@ -4,6 +4,7 @@
 // the product's behaviour.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace vigilor::launcher {
@@ -15,6 +16,9 @@ struct TestHooks {
   bool failGameLauncherCreation = false;
   // The clock of the window watch.
   std::int64_t (*watchClock)() = nullptr;
+  // Receives the plain module bytes handed to the module start, on the
+  // loader's worker thread; the bytes are only valid during the call.
+  void (*moduleReceived)(const std::uint8_t* data, std::size_t size) = nullptr;
 };
 
 // Main thread: written once by the entry before the launcher exists.

@@ -8,6 +8,8 @@
 //   VIGILOR_TEST_TRACE=<file>             start-up milestones are appended to file
 //   VIGILOR_TEST_WATCH_UNDER_WINE=1       watch the game window under Wine too
 //   VIGILOR_TEST_WATCH_CLOCK_SKIP_MS=N    the window watch's clock jumps N ms after its first read
+//   VIGILOR_TEST_MODULE_SINK=<file>       the plain module bytes handed to the module start are
+//                                         written to file (replacing it)
 #pragma once
 
 #if defined(VIGILOR_TEST_SEAMS)
@@ -52,6 +54,13 @@ inline std::int64_t SkippingWatchClock() {
   }
   return now + g_watchClockSkipNs;
 }
+inline std::wstring g_moduleSinkPath;
+inline void WriteModuleSink(const std::uint8_t* data, std::size_t size) {
+  if (FILE* f = _wfopen(g_moduleSinkPath.c_str(), L"wb")) {
+    if (size != 0) std::fwrite(data, 1, size, f);
+    std::fclose(f);
+  }
+}
 inline void InstallHooks() {
   std::wstring value;
   TestHooks& hooks = CurrentTestHooks();
@@ -60,6 +69,9 @@ inline void InstallHooks() {
   if (GetEnvironmentValue(L"VIGILOR_TEST_WATCH_CLOCK_SKIP_MS", value)) {
     g_watchClockSkipNs = static_cast<std::int64_t>(std::wcstoll(value.c_str(), nullptr, 10)) * 1'000'000;
     hooks.watchClock = &SkippingWatchClock;
+  }
+  if (GetEnvironmentValue(L"VIGILOR_TEST_MODULE_SINK", g_moduleSinkPath) && !g_moduleSinkPath.empty()) {
+    hooks.moduleReceived = &WriteModuleSink;
   }
 }
 #else
