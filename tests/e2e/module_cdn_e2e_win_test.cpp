@@ -7,7 +7,8 @@
 //   VIGILOR_TEST_CDN_LOG=<nginx access log, Windows path>: lines of
 //       "<uri> <status> inm=<If-None-Match, empty when absent>"
 // Without them every case here is skipped. Requests under /modules/e2ecdndown
-// are dropped by the server without an answer. The module start reports that
+// are dropped by the server without an answer. The GameDev host's server
+// holds a certificate from a CA the prefix does not trust. The module start reports that
 // mapping is not in this build, so a delivered module ends with launch result
 // 206; the module bytes are seen through VIGILOR_TEST_MODULE_SINK.
 #include <windows.h>
@@ -249,20 +250,23 @@ TEST(ModuleCdn, FailedTransfersFollowTheNullClientSetting) {
     const char* productId;
     std::size_t servedSize;  // 0: nothing published
     const char* allowNullClient;  // nullptr: the default
-    const char* served;  // the stand-in's answer, as its access log has it
+    const char* environment;      // nullptr: live
+    const char* served;  // the stand-in's answer, as its access log has it; nullptr: no request
     DWORD expectedExit;
     const char* logLine;
   } cases[] = {
-      {"4096-byte body: service disabled, null client refused", "e2ecdnoff1", 4096, "false", "200 inm=", 204,
+      {"4096-byte body: service disabled, null client refused", "e2ecdnoff1", 4096, "false", nullptr, "200 inm=", 204,
        "Anti-cheat service disabled on backend."},
-      {"4096-byte body: service disabled, null client by default", "e2ecdnoff2", 4096, nullptr, "200 inm=", 0,
+      {"4096-byte body: service disabled, null client by default", "e2ecdnoff2", 4096, nullptr, nullptr, "200 inm=", 0,
        "Anti-cheat service disabled on backend."},
-      {"server drops the connection, null client by default", "e2ecdndown1", 0, nullptr, "444 inm=", 0,
+      {"server drops the connection, null client by default", "e2ecdndown1", 0, nullptr, nullptr, "444 inm=", 0,
        "Connection to the Content Distribution Network failed! Curl Code: "},
-      {"server drops the connection, null client refused", "e2ecdndown2", 0, "false", "444 inm=", 204,
+      {"server drops the connection, null client refused", "e2ecdndown2", 0, "false", nullptr, "444 inm=", 204,
        "Connection to the Content Distribution Network failed! Curl Code: "},
-      {"no module on the CDN (404), null client refused", "e2ecdnmissing", 0, "false", "404 inm=", 204,
+      {"no module on the CDN (404), null client refused", "e2ecdnmissing", 0, "false", nullptr, "404 inm=", 204,
        "HTTP Response Code: 404 Curl Code: 0"},
+      {"GameDev host with a certificate from an unrelated CA", "e2ecdnrogue", 5000, "false", "gamedev", nullptr,
+       204, "Connection to the Content Distribution Network failed! Curl Code: 60!"},
   };
   for (const auto& c : cases) {
     CacheSlot cache(c.productId);
@@ -270,13 +274,16 @@ TEST(ModuleCdn, FailedTransfersFollowTheNullClientSetting) {
     LaunchFolder folder(kSeamsExe, c.productId);
     std::map<std::string, std::string> settings;
     if (c.allowNullClient != nullptr) settings["allow_null_client"] = c.allowNullClient;
+    if (c.environment != nullptr) settings["environment"] = c.environment;
     folder.WriteSettings(settings);
     folder.AddFixtureGame();
 
     const Launch launch = RunAgainstCdn(folder);
     ASSERT_FALSE(launch.result.timedOut) << c.desc;
     EXPECT_EQ(launch.result.exitCode, c.expectedExit) << c.desc;
-    EXPECT_EQ(AccessLogLines(c.productId), std::vector<std::string>{c.served}) << c.desc;
+    const std::vector<std::string> expectedRequests =
+        c.served == nullptr ? std::vector<std::string>{} : std::vector<std::string>{c.served};
+    EXPECT_EQ(AccessLogLines(c.productId), expectedRequests) << c.desc;
     EXPECT_FALSE(FileExists(folder.File(L"module.sink"))) << c.desc << ": no module may reach the module start";
     EXPECT_TRUE(Contains(folder.Log(), c.logLine)) << c.desc << "\n" << folder.Log();
     if (c.expectedExit == 0) {

@@ -6,8 +6,10 @@
 # As in run_module_transfer_tests.sh, everything runs in a private network
 # namespace (root needed) whose hosts file maps both CDN host names to
 # 127.0.0.1, where nginx listens on 443 with a test-CA certificate for them;
-# the Wine prefix (DIR/wineprefix-cdn-e2e) trusts that CA. The tests publish
-# their modules into the document root themselves. Headless: no display.
+# the Wine prefix (DIR/wineprefix-cdn-e2e) trusts that CA. The GameDev host
+# alone is mapped to 127.0.0.2, where the same files are served with a
+# certificate for it from an unrelated CA. The tests publish their modules
+# into the document root themselves. Headless: no display.
 # Every run makes a new test CA under the same name; the prefix must trust
 # only the current one, or chain building may pick an old one and fail. So the
 # trusted CA is kept beside the prefix and taken out again on exit, and at the
@@ -66,6 +68,8 @@ openssl req -new -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -sha256 -sub
   -keyout "$pki/cdn.key" -out "$pki/cdn.csr" 2>/dev/null
 openssl x509 -req -in "$pki/cdn.csr" -CA "$pki/ca.pem" -CAkey "$pki/ca.key" -CAcreateserial -sha256 -days 2 \
   -extfile "$pki/cdn.ext" -out "$pki/cdn.pem" 2>/dev/null
+openssl x509 -req -in "$pki/cdn.csr" -CA "$pki/rogue-ca.pem" -CAkey "$pki/rogue-ca.key" -CAcreateserial -sha256 \
+  -days 2 -extfile "$pki/cdn.ext" -out "$pki/rogue-cdn.pem" 2>/dev/null
 
 www=$state/www
 mkdir -p "$www/modules" "$state/nginx/tmp"
@@ -94,6 +98,13 @@ http {
     # A CDN that takes the connection and drops it without an answer.
     location /modules/e2ecdndown { return 444; }
   }
+  server {
+    listen 127.0.0.2:443 ssl;
+    server_name modules-dev.vigilor.gg;
+    ssl_certificate $pki/rogue-cdn.pem;
+    ssl_certificate_key $pki/cdn.key;
+    root $www;
+  }
 }
 CONF
 
@@ -101,7 +112,8 @@ ip netns add "$ns"
 mkdir -p "/etc/netns/$ns"
 {
   echo "127.0.0.1 localhost"
-  echo "127.0.0.1 $hosts"
+  echo "127.0.0.1 modules.vigilor.gg"
+  echo "127.0.0.2 modules-dev.vigilor.gg"
 } >"/etc/netns/$ns/hosts"
 in_ns ip link set lo up
 spawn "$state/nginx/stderr.log" ip netns exec "$ns" nginx -e "$state/nginx/error.log" -p "$state/nginx" \
