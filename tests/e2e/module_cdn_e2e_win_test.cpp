@@ -189,7 +189,10 @@ TEST(ModuleCdn, FreshModuleArrivesPlainAndEndsWithMappingUnavailable) {
   struct Case {
     const char* productId;
     std::size_t size;
-  } cases[] = {{"e2ecdnfresh1", 4097}, {"e2ecdnfresh2", 300001}};  // one byte over the "service disabled" limit
+  } cases[] = {
+      {"e2ecdnfresh1", 4097},  // one byte over the "service disabled" limit
+      {"e2ecdnfresh2", 300001},
+  };
   for (const auto& c : cases) {
     CacheSlot cache(c.productId);
     const Bytes plain = RandomBytes(c.size, 11);
