@@ -27,7 +27,20 @@ state=$build/http-test-servers
 export VIGILOR_TEST_SERVER_LIFETIME=240
 # shellcheck source=tests/servers/test_servers.sh
 source "$here/test_servers.sh"
-trap stop_servers EXIT
+wine_path() { printf 'Z:%s' "$1" | tr / '\\'; }
+# Each run makes a new CA; an older one left in the prefix's Root store would
+# be picked for the chain now and then, so the run's CA never outlives it.
+trusted=$prefix.trusted-ca.pem
+untrust_ca() {
+  [ -f "$trusted" ] || return 0
+  "$root/scripts/wine-run" --prefix "$prefix" "$trust_ca" --remove "$(wine_path "$trusted")" || true
+  rm -f "$trusted"
+}
+cleanup() {
+  stop_servers
+  untrust_ca
+}
+trap cleanup EXIT
 trap 'exit 143' TERM INT
 servers_init "$state"
 mkdir -p "$state/www/modules/testproduct/testdeployment"
@@ -36,8 +49,9 @@ start_cdn "$state/www"
 start_misbehaving
 start_proxy
 
-wine_path() { printf 'Z:%s' "$1" | tr / '\\'; }
-"$root/scripts/wine-run" --prefix "$prefix" "$trust_ca" "$(wine_path "$state/pki/ca.pem")"
+untrust_ca
+cp "$state/pki/ca.pem" "$trusted"
+"$root/scripts/wine-run" --prefix "$prefix" "$trust_ca" "$(wine_path "$trusted")"
 
 export VIGILOR_TEST_CDN_PORT=$CDN_PORT VIGILOR_TEST_ROGUE_PORT=$ROGUE_PORT
 export VIGILOR_TEST_MISBEHAVING_PORT=$MISBEHAVING_PORT VIGILOR_TEST_PROXIED_PORT=$PROXIED_PORT
@@ -48,6 +62,9 @@ phase() {  # mode filter [extra environment]
   echo "[http-session-tests] phase $1"
   env VIGILOR_TEST_USER_PROXY="$1" "${@:3}" "$root/scripts/wine-run" --prefix "$prefix" "$tests" \
     --gtest_filter="$2" || status=1
+  # Let the prefix's wineserver wind down before the next Wine command, which
+  # would otherwise race its exit ("recvmsg: Connection reset by peer").
+  WINEPREFIX=$prefix wineserver -w || true
 }
 "$here/set_user_proxy.sh" "$prefix" none
 phase none 'HttpSessionOverHttps.*:HttpSessionTransportFailures.*:HttpSessionBodyLimit.*-*HardCap*'
