@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <random>
 #include <string>
 #include <system_error>
 
@@ -19,7 +20,7 @@ class CfgParserFile : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = std::filesystem::temp_directory_path() /
-           ("vigilor_cfg_" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+           ("vigilor_cfg_" + std::to_string(std::random_device{}()));
     std::filesystem::create_directories(dir_);
   }
   void TearDown() override {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -22,7 +23,7 @@ class CatalogueFolder : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() /
-           ("vigilor_l10n_" + std::to_string(reinterpret_cast<std::uintptr_t>(this))) / "Localization";
+           ("vigilor_l10n_" + std::to_string(std::random_device{}())) / "Localization";
     fs::create_directories(dir_);
   }
   void TearDown() override {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <system_error>
 
@@ -20,7 +21,7 @@ class FlatJsonReaderFile : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = std::filesystem::temp_directory_path() /
-           ("vigilor_flat_json_" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+           ("vigilor_flat_json_" + std::to_string(std::random_device{}()));
     std::filesystem::create_directories(dir_);
   }
   void TearDown() override {

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <random>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -22,7 +23,7 @@ namespace fs = std::filesystem;
 class LogFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("vigilor_log_" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+    dir_ = fs::temp_directory_path() / ("vigilor_log_" + std::to_string(std::random_device{}()));
     fs::create_directories(dir_);
     path_ = dir_ / kLogFileName;
   }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <system_error>
 
@@ -22,7 +23,7 @@ constexpr char kValid[] =
 class SettingsFile : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("vigilor_settings_" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+    dir_ = fs::temp_directory_path() / ("vigilor_settings_" + std::to_string(std::random_device{}()));
     fs::create_directories(dir_);
   }
   void TearDown() override {
