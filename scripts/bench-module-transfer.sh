@@ -59,19 +59,6 @@ trap cleanup EXIT
 trap 'exit 143' TERM INT
 wine_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 
-make_cdn_certificate() {  # pki folder
-  cat >"$1/cdn.ext" <<EXT
-basicConstraints=critical,CA:FALSE
-keyUsage=critical,digitalSignature,keyEncipherment
-extendedKeyUsage=serverAuth
-subjectAltName=DNS:modules.vigilor.gg,DNS:modules-dev.vigilor.gg
-EXT
-  openssl req -new -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -sha256 -subj "/CN=modules.vigilor.gg" \
-    -keyout "$1/cdn.key" -out "$1/cdn.csr" 2>/dev/null
-  openssl x509 -req -in "$1/cdn.csr" -CA "$1/ca.pem" -CAkey "$1/ca.key" -CAcreateserial -sha256 -days 2 \
-    -extfile "$1/cdn.ext" -out "$1/cdn.pem" 2>/dev/null
-}
-
 scramble() {  # plain served
   if [ -x "$root/build/native/bin/vigilor-scramble" ]; then
     "$root/build/native/bin/vigilor-scramble" encode "$1" "$2"
@@ -214,7 +201,6 @@ report() {
 main() {
   local size label
   servers_init "$state"
-  make_cdn_certificate "$state/pki"
   write_nginx_config
   start_namespace_and_cdn
   in_ns "$root/scripts/wine-prefix" "$prefix"

@@ -53,16 +53,6 @@ trap 'exit 143' TERM INT
 
 servers_init "$state"
 pki=$state/pki
-cat >"$pki/cdn.ext" <<EXT
-basicConstraints=critical,CA:FALSE
-keyUsage=critical,digitalSignature,keyEncipherment
-extendedKeyUsage=serverAuth
-subjectAltName=DNS:modules.vigilor.gg,DNS:modules-dev.vigilor.gg
-EXT
-openssl req -new -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -sha256 -subj "/CN=modules.vigilor.gg" \
-  -keyout "$pki/cdn.key" -out "$pki/cdn.csr" 2>/dev/null
-openssl x509 -req -in "$pki/cdn.csr" -CA "$pki/ca.pem" -CAkey "$pki/ca.key" -CAcreateserial -sha256 -days 2 \
-  -extfile "$pki/cdn.ext" -out "$pki/cdn.pem" 2>/dev/null
 
 www=$state/www
 mkdir -p "$www/modules/testproduct/"{testdeployment,exact4096,exact4097,noetag} "$www/builds/abc123"
