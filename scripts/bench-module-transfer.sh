@@ -57,7 +57,6 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 143' TERM INT
-wine_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 
 scramble() {  # plain served
   if [ -x "$root/build/native/bin/vigilor-scramble" ]; then

@@ -30,7 +30,6 @@ done
 build=$(cd "$build" && pwd)
 prefix=$build/wineprefix-cdn-e2e
 state=$build/bootstrapper-cdn-e2e
-trusted=$prefix.trusted-ca.pem
 ns=vigilor-cdn-e2e-$$
 hosts="modules.vigilor.gg modules-dev.vigilor.gg"
 export VIGILOR_TEST_SERVER_LIFETIME=280
@@ -38,16 +37,10 @@ export VIGILOR_TEST_SERVER_LIFETIME=280
 # shellcheck source=tests/servers/test_servers.sh
 source "$here/test_servers.sh"
 in_ns() { ip netns exec "$ns" "$@"; }
-wine_path() { printf 'Z:%s' "$1" | tr / '\\'; }
-untrust_ca() {
-  [ -f "$trusted" ] || return 0
-  in_ns "$root/scripts/wine-run" --prefix "$prefix" "$trust_ca" --remove "$(wine_path "$trusted")" || true
-  rm -f "$trusted"
-}
 cleanup() {
   stop_servers
   if ip netns list | grep -qw "$ns"; then
-    untrust_ca
+    untrust_run_ca "$prefix" "$trust_ca" in_ns
     in_ns env WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
     ip netns delete "$ns" || true
   fi
@@ -117,8 +110,6 @@ if [ "$up" != 1 ]; then
   exit 1
 fi
 
-untrust_ca
-cp "$pki/ca.pem" "$trusted"
-in_ns "$root/scripts/wine-run" --prefix "$prefix" "$trust_ca" "$(wine_path "$trusted")"
+trust_run_ca "$prefix" "$trust_ca" "$pki/ca.pem" in_ns
 in_ns env VIGILOR_TEST_CDN_WWW="$(wine_path "$www")" VIGILOR_TEST_CDN_LOG="$(wine_path "$state/nginx/access.log")" \
   "$root/scripts/wine-run" --prefix "$prefix" "$tests" --gtest_filter='ModuleCdn*'

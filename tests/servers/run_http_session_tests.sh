@@ -27,18 +27,9 @@ state=$build/http-test-servers
 export VIGILOR_TEST_SERVER_LIFETIME=240
 # shellcheck source=tests/servers/test_servers.sh
 source "$here/test_servers.sh"
-wine_path() { printf 'Z:%s' "$1" | tr / '\\'; }
-# Each run makes a new CA; an older one left in the prefix's Root store would
-# be picked for the chain now and then, so the run's CA never outlives it.
-trusted=$prefix.trusted-ca.pem
-untrust_ca() {
-  [ -f "$trusted" ] || return 0
-  "$root/scripts/wine-run" --prefix "$prefix" "$trust_ca" --remove "$(wine_path "$trusted")" || true
-  rm -f "$trusted"
-}
 cleanup() {
   stop_servers
-  untrust_ca
+  untrust_run_ca "$prefix" "$trust_ca"
 }
 trap cleanup EXIT
 trap 'exit 143' TERM INT
@@ -49,9 +40,7 @@ start_cdn "$state/www"
 start_misbehaving
 start_proxy
 
-untrust_ca
-cp "$state/pki/ca.pem" "$trusted"
-"$root/scripts/wine-run" --prefix "$prefix" "$trust_ca" "$(wine_path "$trusted")"
+trust_run_ca "$prefix" "$trust_ca" "$state/pki/ca.pem"
 
 export VIGILOR_TEST_CDN_PORT=$CDN_PORT VIGILOR_TEST_ROGUE_PORT=$ROGUE_PORT
 export VIGILOR_TEST_MISBEHAVING_PORT=$MISBEHAVING_PORT VIGILOR_TEST_PROXIED_PORT=$PROXIED_PORT

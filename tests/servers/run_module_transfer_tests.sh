@@ -30,18 +30,9 @@ export VIGILOR_TEST_SERVER_LIFETIME=240
 # shellcheck source=tests/servers/test_servers.sh
 source "$here/test_servers.sh"
 in_ns() { ip netns exec "$ns" "$@"; }
-wine_path() { printf 'Z:%s' "$1" | tr / '\\'; }
-# Each run makes a new CA; an older one left in the prefix's Root store would
-# be picked for the chain now and then, so the run's CA never outlives it.
-trusted=$prefix.trusted-ca.pem
-untrust_ca() {
-  [ -f "$trusted" ] || return 0
-  "$root/scripts/wine-run" --prefix "$prefix" "$trust_ca" --remove "$(wine_path "$trusted")" || true
-  rm -f "$trusted"
-}
 cleanup() {
   stop_servers
-  untrust_ca
+  untrust_run_ca "$prefix" "$trust_ca"
   if ip netns list | grep -qw "$ns"; then
     in_ns env WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
     ip netns delete "$ns" || true
@@ -103,8 +94,6 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 
-untrust_ca
-cp "$pki/ca.pem" "$trusted"
-in_ns "$root/scripts/wine-run" --prefix "$prefix" "$trust_ca" "$(wine_path "$trusted")"
+trust_run_ca "$prefix" "$trust_ca" "$pki/ca.pem" in_ns
 in_ns env VIGILOR_TEST_MODULE_CDN_WWW="$(wine_path "$www")" "$root/scripts/wine-run" --prefix "$prefix" "$tests" \
   --gtest_filter='ModuleTransferOverCdn.*'

@@ -19,6 +19,30 @@ SERVER_LIFETIME=${VIGILOR_TEST_SERVER_LIFETIME:-600}
 STATE=
 SERVER_PIDS=()
 
+# The Windows path of a host path, for programs run under Wine.
+wine_path() { printf 'Z:%s' "$1" | tr / '\\'; }
+
+# The run's test CA in a Wine prefix's Root store. Each run makes a new CA; an
+# older one left trusted would now and then be picked for the chain, so the
+# trusted copy is kept beside the prefix and removed again on exit (and at the
+# next start when a run could not). An optional command (e.g. the namespace's
+# "ip netns exec NS") runs Wine where the tests run it.
+trust_run_ca() {  # prefix trust-ca.exe ca.pem [command...]
+  local prefix=$1 tool=$2 pem=$3
+  shift 3
+  untrust_run_ca "$prefix" "$tool" "$@"
+  cp "$pem" "$prefix.trusted-ca.pem"
+  "$@" "$SERVERS_HERE/../../scripts/wine-run" --prefix "$prefix" "$tool" "$(wine_path "$prefix.trusted-ca.pem")"
+}
+untrust_run_ca() {  # prefix trust-ca.exe [command...]
+  local prefix=$1 tool=$2
+  shift 2
+  [ -f "$prefix.trusted-ca.pem" ] || return 0
+  "$@" "$SERVERS_HERE/../../scripts/wine-run" --prefix "$prefix" "$tool" --remove \
+    "$(wine_path "$prefix.trusted-ca.pem")" || true
+  rm -f "$prefix.trusted-ca.pem"
+}
+
 servers_init() {
   STATE=${1:?servers_init needs a state folder}
   rm -rf "$STATE"
