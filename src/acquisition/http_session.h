@@ -98,8 +98,8 @@ class HttpSession {
   // HTTP status of the last response, 0 when there was none.
   long ResponseCode() const;
 
-  const std::vector<std::uint8_t>& responseBody() const { return body_.bytes(); }
-  std::vector<std::uint8_t> TakeResponseBody() { return std::move(body_.bytes()); }
+  const std::vector<std::uint8_t>& responseBody() const { return capture_.body.bytes(); }
+  std::vector<std::uint8_t> TakeResponseBody() { return std::move(capture_.body.bytes()); }
 
   // True when the last Perform got more body bytes than the limit allows.
   bool responseBodyTooLarge() const { return bodyTooLarge_; }
@@ -129,8 +129,7 @@ class HttpSession {
   CURL* handle_ = nullptr;
   char errorBuffer_[256] = {};
   curl_slist* headerList_ = nullptr;
-  ResponseHeaders responseHeaders_;
-  CappedBody body_;
+  ResponseCapture capture_;
   std::int32_t connectTimeoutMs_ = kDefaultConnectTimeoutMs;
   bool usedProxy_ = false;
   bool bodyTooLarge_ = false;

@@ -47,7 +47,7 @@ const CurlLibrary& GlobalCurl() {
 size_t OnHeaderLine(char* data, size_t size, size_t count, void* context) {
   const size_t length = size * count;
   try {
-    StoreHeaderLine(std::string_view(data, length), *static_cast<ResponseHeaders*>(context));
+    CaptureHeaderLine(std::string_view(data, length), *static_cast<ResponseCapture*>(context));
   } catch (const std::bad_alloc&) {
     return 0;
   }
@@ -168,15 +168,15 @@ bool HttpSession::Initialize() {
 bool HttpSession::SetCommonOptions() {
   return SetOptionChecked(CURLOPT_NOSIGNAL, curl_easy_setopt(handle_, CURLOPT_NOSIGNAL, 1L)) &&
          SetOptionChecked(CURLOPT_PROTOCOLS_STR, curl_easy_setopt(handle_, CURLOPT_PROTOCOLS_STR, "http,https")) &&
-         SetOptionChecked(CURLOPT_HEADERDATA, curl_easy_setopt(handle_, CURLOPT_HEADERDATA, &responseHeaders_)) &&
+         SetOptionChecked(CURLOPT_HEADERDATA, curl_easy_setopt(handle_, CURLOPT_HEADERDATA, &capture_)) &&
          SetOptionChecked(CURLOPT_HEADERFUNCTION, curl_easy_setopt(handle_, CURLOPT_HEADERFUNCTION, OnHeaderLine)) &&
-         SetOptionChecked(CURLOPT_WRITEDATA, curl_easy_setopt(handle_, CURLOPT_WRITEDATA, &body_)) &&
+         SetOptionChecked(CURLOPT_WRITEDATA, curl_easy_setopt(handle_, CURLOPT_WRITEDATA, &capture_.body)) &&
          SetOptionChecked(CURLOPT_WRITEFUNCTION, curl_easy_setopt(handle_, CURLOPT_WRITEFUNCTION, OnBodyBytes)) &&
          SetOptionChecked(CURLOPT_ERRORBUFFER, curl_easy_setopt(handle_, CURLOPT_ERRORBUFFER, errorBuffer_)) &&
          SetOptionChecked(CURLOPT_SSL_OPTIONS, curl_easy_setopt(handle_, CURLOPT_SSL_OPTIONS, CURLSSLOPT_NO_REVOKE)) &&
          SetOptionChecked(CURLOPT_READFUNCTION, curl_easy_setopt(handle_, CURLOPT_READFUNCTION, OnUploadRead)) &&
          SetOptionChecked(CURLOPT_MAXFILESIZE_LARGE,
-                          curl_easy_setopt(handle_, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(body_.limit())));
+                          curl_easy_setopt(handle_, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(capture_.body.limit())));
 }
 
 bool HttpSession::SetTrustOptions() {
@@ -263,16 +263,16 @@ bool HttpSession::SetProgressFunction(TransferProgressFunction function, void* c
 }
 
 void HttpSession::LimitResponseBody(std::size_t maxBytes) {
-  body_.SetLimit(maxBytes);
+  capture_.body.SetLimit(maxBytes);
   if (handle_) {
     SetOptionChecked(CURLOPT_MAXFILESIZE_LARGE,
-                     curl_easy_setopt(handle_, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(body_.limit())));
+                     curl_easy_setopt(handle_, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(capture_.body.limit())));
   }
 }
 
 void HttpSession::ClearResponse() {
-  responseHeaders_.clear();
-  body_.Clear();
+  capture_.headers.clear();
+  capture_.body.Clear();
   bodyTooLarge_ = false;
 }
 
@@ -285,7 +285,7 @@ bool HttpSession::IsFinalFailure(int code) const {
 int HttpSession::PerformOnce() {
   errorBuffer_[0] = '\0';
   const int code = curl_easy_perform(handle_);
-  bodyTooLarge_ = body_.tooLarge() || code == CURLE_FILESIZE_EXCEEDED;
+  bodyTooLarge_ = capture_.body.tooLarge() || code == CURLE_FILESIZE_EXCEEDED;
   LogResult(code);
   return code;
 }
@@ -298,7 +298,7 @@ void HttpSession::LogResult(int code) {
   Log("Connect result: %s (%i) Response Code: %i Destination IP: %s", curl_easy_strerror(static_cast<CURLcode>(code)),
       code, static_cast<int>(status), ip ? ip : "Unavailable");
   if (code != CURLE_OK && errorBuffer_[0] != '\0') Log("Error detail: %s", errorBuffer_);
-  if (bodyTooLarge_) Log("Response body exceeds %zu bytes; transfer stopped.", body_.limit());
+  if (bodyTooLarge_) Log("Response body exceeds %zu bytes; transfer stopped.", capture_.body.limit());
 }
 
 bool HttpSession::Perform(const std::string& url, int& result, std::int32_t timeoutMs) {
@@ -327,8 +327,8 @@ bool HttpSession::GetResponseHeader(const std::string& name, std::string& value)
   for (char& c : key) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
-  const auto found = responseHeaders_.find(key);
-  if (found == responseHeaders_.end() || found->second.empty()) return false;
+  const auto found = capture_.headers.find(key);
+  if (found == capture_.headers.end() || found->second.empty()) return false;
   value = found->second;
   return true;
 }

@@ -89,7 +89,7 @@ bool ModuleCachePathFor(const std::string& productId, const std::string& deploym
                         std::string_view systemName, std::string& path);
 
 // SHA-1 of the whole file through the system's cryptographic provider, as 40
-// lower-case hexadecimal digits. False, with digest empty, for an empty,
+// lower-case hexadecimal digits; the file is read in pieces, never whole. False, with digest empty, for an empty,
 // missing or unreadable file. Windows only; any thread.
 bool FileSha1(const std::string& path, std::string& digest);
 
@@ -114,21 +114,25 @@ class ModuleCache {
   // The side file's entity tag; meaningful only while valid().
   const std::string& tag() const { return tag_; }
 
-  // Consumes the cache: reads the module file, deletes both files, keeps the
-  // read (scrambled) bytes and the tag as the pending module for Store, and
-  // hands back a descrambled copy in module. False, with module empty, when
-  // the cache is not valid or the file yields no bytes. Bytes that no longer
-  // match the digest checked by Open are refused and both files deleted.
-  bool LoadCachedModule(std::vector<std::uint8_t>& module);
+  // Consumes the cache: reads the module file, deletes both files, and keeps
+  // the module (descrambled in place) and the tag as the pending module, which
+  // is both what the caller maps and what Store writes back. False, with no
+  // pending module, when the cache is not valid or the file yields no bytes.
+  // Bytes that no longer match the digest checked by Open are refused.
+  bool LoadCachedModule();
 
-  // The module (scrambled form) and tag to write at shutdown.
+  // The module to write at shutdown and its tag. The module is held in plain
+  // form, the one that is mapped, so that a single copy of it is in memory;
+  // Store writes the scrambled form the CDN serves.
   void SetPending(std::vector<std::uint8_t> module, std::string tag);
   const std::vector<std::uint8_t>& pendingModule() const { return pendingModule_; }
   const std::string& pendingTag() const { return pendingTag_; }
+
   // Empties the pending module and tag and releases their memory.
   void ClearPending();
 
-  // Writes the pending module anew, then its side file, then ClearPending().
+  // Writes the pending module anew (scrambled), then its side file, then
+  // ClearPending().
   // Nothing is written without a path or a pending module. The old side file
   // is removed before the module file is replaced, and the new one is written
   // under a temporary name and renamed into place, so a write that stops

@@ -19,6 +19,8 @@ namespace {
 constexpr std::uint64_t kMetadataLimit = 64 * 1024;
 // Largest single WriteFile / CryptHashData request.
 constexpr std::size_t kMaxChunk = 1u << 30;
+// Files are hashed and written scrambled in pieces of this size.
+constexpr std::size_t kFilePiece = 1u << 20;
 constexpr char kTemporarySuffix[] = ".tmp";
 constexpr char kLineEnd[] = "\r\n";
 
@@ -81,15 +83,34 @@ class SystemFileWriter final : public CacheFileWriter {
   }
 };
 
+ScopedKernelHandle CreateNewFile(const std::wstring& path) {
+  return ScopedKernelHandle(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
 // Creates path anew (no sharing while it is written) and writes all of data.
 // False when the file cannot be created or any byte is missing; the caller
 // decides what to do with what was written.
 bool WriteNewFile(const std::wstring& path, std::span<const std::uint8_t> data, CacheFileWriter& writer) {
-  ScopedKernelHandle file(
-      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ScopedKernelHandle file = CreateNewFile(path);
   if (!file) return false;
   std::size_t written = 0;
   return writer.Write(file.get(), data.data(), data.size(), written) && written == data.size();
+}
+
+// As WriteNewFile, with the scrambled form of a plain module, produced a
+// piece at a time so that no second copy of the module is needed.
+bool WriteNewScrambledFile(const std::wstring& path, std::span<const std::uint8_t> plain, CacheFileWriter& writer) {
+  ScopedKernelHandle file = CreateNewFile(path);
+  if (!file) return false;
+  std::vector<std::uint8_t> piece(std::min(plain.size(), kFilePiece));
+  for (std::size_t offset = 0; offset < plain.size(); offset += piece.size()) {
+    const std::span<std::uint8_t> out(piece.data(), std::min(piece.size(), plain.size() - offset));
+    ScrambleModuleRange(plain, offset, out);
+    std::size_t written = 0;
+    if (!writer.Write(file.get(), out.data(), out.size(), written) || written != out.size()) return false;
+  }
+  return true;
 }
 
 std::span<const std::uint8_t> AsBytes(std::string_view text) {
@@ -98,30 +119,63 @@ std::span<const std::uint8_t> AsBytes(std::string_view text) {
 
 }  // namespace
 
+// One SHA-1 computation through the system's provider.
+class Sha1 {
+ public:
+  Sha1() {
+    HCRYPTPROV rawProvider = 0;
+    if (!CryptAcquireContextW(&rawProvider, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT)) return;
+    provider_.reset(rawProvider);
+    HCRYPTHASH rawHash = 0;
+    if (CryptCreateHash(provider_.get(), CALG_SHA1, 0, 0, &rawHash)) hash_.reset(rawHash);
+  }
+
+  bool Add(std::span<const std::uint8_t> bytes) {
+    if (!hash_) return false;
+    for (std::size_t offset = 0; offset < bytes.size(); offset += kMaxChunk) {
+      const DWORD chunk = static_cast<DWORD>(std::min(bytes.size() - offset, kMaxChunk));
+      if (!CryptHashData(hash_.get(), bytes.data() + offset, chunk, 0)) return false;
+    }
+    return true;
+  }
+
+  bool Finish(std::string& digest) {
+    std::uint8_t value[20] = {};
+    DWORD size = sizeof(value);
+    if (!hash_ || !CryptGetHashParam(hash_.get(), HP_HASHVAL, value, &size, 0) || size != sizeof(value)) return false;
+    digest = FormatSha1Digest(value);
+    return true;
+  }
+
+ private:
+  ScopedCryptProvider provider_;
+  ScopedCryptHash hash_;  // destroyed before the provider
+};
+
 bool BytesSha1(std::span<const std::uint8_t> bytes, std::string& digest) {
   digest.clear();
-  if (bytes.empty()) return false;
-  HCRYPTPROV rawProvider = 0;
-  if (!CryptAcquireContextW(&rawProvider, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT)) return false;
-  ScopedCryptProvider provider(rawProvider);
-  HCRYPTHASH rawHash = 0;
-  if (!CryptCreateHash(provider.get(), CALG_SHA1, 0, 0, &rawHash)) return false;
-  ScopedCryptHash hash(rawHash);
-  for (std::size_t offset = 0; offset < bytes.size(); offset += kMaxChunk) {
-    const DWORD chunk = static_cast<DWORD>(std::min(bytes.size() - offset, kMaxChunk));
-    if (!CryptHashData(hash.get(), bytes.data() + offset, chunk, 0)) return false;
-  }
-  std::uint8_t value[20] = {};
-  DWORD size = sizeof(value);
-  if (!CryptGetHashParam(hash.get(), HP_HASHVAL, value, &size, 0) || size != sizeof(value)) return false;
-  digest = FormatSha1Digest(value);
-  return true;
+  Sha1 sha1;
+  return !bytes.empty() && sha1.Add(bytes) && sha1.Finish(digest);
 }
 
 bool FileSha1(const std::string& path, std::string& digest) {
   digest.clear();
-  std::vector<std::uint8_t> bytes;
-  return ReadWholeFile(path, bytes) && BytesSha1(bytes, digest);
+  std::wstring wide;
+  if (!ToWidePath(path, wide)) return false;
+  ScopedKernelHandle file(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  Sha1 sha1;
+  std::vector<std::uint8_t> piece(kFilePiece);
+  std::uint64_t total = 0;
+  for (;;) {
+    DWORD read = 0;
+    if (!ReadFile(file.get(), piece.data(), static_cast<DWORD>(piece.size()), &read, nullptr)) return false;
+    if (read == 0) break;
+    if (!sha1.Add({piece.data(), read})) return false;
+    total += read;
+  }
+  return total > 0 && sha1.Finish(digest);
 }
 
 bool ModuleCachePathFor(const std::string& productId, const std::string& deploymentId,
@@ -173,8 +227,8 @@ void ModuleCache::Delete() {
   if (ToWidePath(MetadataPath(path_), side)) DeleteFileW(side.c_str());
 }
 
-bool ModuleCache::LoadCachedModule(std::vector<std::uint8_t>& module) {
-  module.clear();
+bool ModuleCache::LoadCachedModule() {
+  ClearPending();
   if (!valid_) return false;
   std::vector<std::uint8_t> bytes;
   if (!ReadWholeFile(path_, bytes)) return false;
@@ -183,9 +237,8 @@ bool ModuleCache::LoadCachedModule(std::vector<std::uint8_t>& module) {
   // only the bytes the side file vouched for.
   std::string digest;
   if (!BytesSha1(bytes, digest) || !CacheDigestsMatch(digest_, digest)) return false;
-  module = bytes;
+  DescrambleModule(bytes);
   SetPending(std::move(bytes), tag_);
-  DescrambleModule(module);
   return true;
 }
 
@@ -202,7 +255,7 @@ bool ModuleCache::Store(CacheFileWriter& writer) {
     // The old side file describes the file about to be replaced; it must not
     // outlive it if this write stops short.
     DeleteFileW(side.c_str());
-    if (WriteNewFile(module, pendingModule_, writer)) stored = WriteMetadata(pendingTag_, writer);
+    if (WriteNewScrambledFile(module, pendingModule_, writer)) stored = WriteMetadata(pendingTag_, writer);
   }
   ClearPending();
   return stored;

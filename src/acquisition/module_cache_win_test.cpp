@@ -33,6 +33,13 @@ Bytes PatternModule() {
 }
 constexpr char kPatternSha1[] = "6c0a586b2761ee383bb0e7639c4ed091538442ea";
 
+// The module that PatternModule is the stored (scrambled) form of.
+Bytes PlainPatternModule() {
+  Bytes bytes = PatternModule();
+  DescrambleModule(bytes);
+  return bytes;
+}
+
 Bytes ToBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
 void WriteBytes(const std::string& path, const Bytes& bytes) {
@@ -221,28 +228,21 @@ TEST_F(ModuleCacheLoad, ConsumesTheCacheAndHandsBackTheDescrambledModule) {
   cache.Open(module_);
   ASSERT_TRUE(cache.valid());
 
-  Bytes module;
-  ASSERT_TRUE(cache.LoadCachedModule(module));
-  Bytes expected = PatternModule();
-  DescrambleModule(expected);
-  EXPECT_EQ(module, expected);
+  ASSERT_TRUE(cache.LoadCachedModule());
+  EXPECT_EQ(cache.pendingModule(), PlainPatternModule()) << "mapped from here, written back from here";
+  EXPECT_EQ(cache.pendingTag(), kTag);
   EXPECT_FALSE(Exists(module_));
   EXPECT_FALSE(Exists(side_));
-  // Kept scrambled, as served, for the write-back at shutdown.
-  EXPECT_EQ(cache.pendingModule(), PatternModule());
-  EXPECT_EQ(cache.pendingTag(), kTag);
 
-  EXPECT_FALSE(cache.LoadCachedModule(module)) << "the cache is used once";
-  EXPECT_TRUE(module.empty());
+  EXPECT_FALSE(cache.LoadCachedModule()) << "the cache is used once";
+  EXPECT_TRUE(cache.pendingModule().empty());
 }
 
 TEST_F(ModuleCacheLoad, InvalidCacheLoadsNothingAndKeepsItsFiles) {
   WriteCache(PatternModule(), std::string("etag=") + kTag);
   ModuleCache cache;
   cache.Open(module_);
-  Bytes module{1};
-  EXPECT_FALSE(cache.LoadCachedModule(module));
-  EXPECT_TRUE(module.empty());
+  EXPECT_FALSE(cache.LoadCachedModule());
   EXPECT_TRUE(Exists(module_));
   EXPECT_TRUE(Exists(side_));
   EXPECT_TRUE(cache.pendingModule().empty());
@@ -257,9 +257,7 @@ TEST_F(ModuleCacheLoad, FileChangedSinceOpenIsRefusedAndDeleted) {
   other[100] ^= 0x01;
   WriteBytes(module_, other);
 
-  Bytes module;
-  EXPECT_FALSE(cache.LoadCachedModule(module));
-  EXPECT_TRUE(module.empty());
+  EXPECT_FALSE(cache.LoadCachedModule());
   EXPECT_TRUE(cache.pendingModule().empty());
   EXPECT_FALSE(Exists(module_));
   EXPECT_FALSE(Exists(side_));
@@ -271,7 +269,7 @@ TEST_F(ModuleCacheStore, WrittenCacheIsTrustedByTheNextLaunch) {
   ModuleCache cache;
   cache.Open(module_);
   ASSERT_FALSE(cache.valid());
-  cache.SetPending(PatternModule(), kTag);
+  cache.SetPending(PlainPatternModule(), kTag);
   ASSERT_TRUE(cache.Store());
   EXPECT_TRUE(cache.pendingModule().empty());
   EXPECT_TRUE(cache.pendingTag().empty());
@@ -284,12 +282,34 @@ TEST_F(ModuleCacheStore, WrittenCacheIsTrustedByTheNextLaunch) {
   EXPECT_EQ(next.tag(), kTag);
 }
 
+// The scrambled file is written a piece at a time; the seams between pieces
+// need the next piece's first plain byte.
+TEST_F(ModuleCacheStore, ModulesOfManyPiecesAreStoredInTheServedForm) {
+  for (const std::size_t size : {std::size_t{1}, std::size_t{2}, (std::size_t{5} << 19) + 1}) {
+    Bytes plain(size);
+    for (std::size_t i = 0; i < size; ++i) plain[i] = static_cast<std::uint8_t>(i * 131 + (i >> 9));
+    Bytes served = plain;
+    ScrambleModule(served);
+    ModuleCache cache;
+    cache.Open(module_);
+    cache.SetPending(plain, kTag);
+    ASSERT_TRUE(cache.Store()) << size;
+    EXPECT_EQ(ReadBytes(module_), served) << size;
+
+    ModuleCache next;
+    next.Open(module_);
+    ASSERT_TRUE(next.valid()) << size;
+    ASSERT_TRUE(next.LoadCachedModule()) << size;
+    EXPECT_EQ(next.pendingModule(), plain) << size;
+  }
+}
+
 TEST_F(ModuleCacheStore, ReplacesAnOlderCache) {
   WriteCache(ToBytes("an older module"),
              FormatCacheMetadata("a0e5a1b2e8c4c5d3c9f1b6e7d2a3c4b5e6f7a8b9", "\"old\"", "\r\n"));
   ModuleCache cache;
   cache.Open(module_);
-  cache.SetPending(PatternModule(), "\"new\"");
+  cache.SetPending(PlainPatternModule(), "\"new\"");
   ASSERT_TRUE(cache.Store());
   ModuleCache next;
   next.Open(module_);
@@ -307,7 +327,7 @@ TEST_F(ModuleCacheStore, WritesNothingWithoutAModuleOrAPath) {
 
   ModuleCache off;
   off.Open("");
-  off.SetPending(PatternModule(), kTag);
+  off.SetPending(PlainPatternModule(), kTag);
   EXPECT_FALSE(off.Store());
   EXPECT_TRUE(off.pendingModule().empty());
 }
@@ -315,7 +335,7 @@ TEST_F(ModuleCacheStore, WritesNothingWithoutAModuleOrAPath) {
 TEST_F(ModuleCacheStore, TagThatCouldSplitAHeaderGetsNoSideFile) {
   ModuleCache cache;
   cache.Open(module_);
-  cache.SetPending(PatternModule(), "\"t\"\r\nsha1=0");
+  cache.SetPending(PlainPatternModule(), "\"t\"\r\nsha1=0");
   EXPECT_FALSE(cache.Store());
   EXPECT_TRUE(Exists(module_));
   EXPECT_FALSE(Exists(side_));
@@ -359,7 +379,7 @@ TEST_F(ModuleCacheStore, WriteThatStopsShortLeavesNoSideFile) {
     ModuleCache cache;
     cache.Open(module_);
     ASSERT_TRUE(cache.valid()) << c.desc;
-    cache.SetPending(PatternModule(), kTag);
+    cache.SetPending(PlainPatternModule(), kTag);
 
     ShortWriter writer(c.failingCall, c.reportFailure);
     EXPECT_FALSE(cache.Store(writer)) << c.desc;

@@ -58,7 +58,8 @@ class cModuleLoader : public vigilor::cThread {
 
   // Worker thread. One conditional GET of url (a template or an override,
   // expanded here) that must lie on the environment's CDN host. A module is
-  // cached as pending and its plain copy handed to LoadAndStartModule; a 304
+  // descrambled, kept as the cache's pending module and handed to
+  // LoadAndStartModule from there; a 304
   // hands over the cached module. With notify, a failure falls back to the
   // cache and is reported only when that fails too (at once when the backend
   // disabled the service). A cancelled transfer sets cancelled and reports
@@ -70,8 +71,10 @@ class cModuleLoader : public vigilor::cThread {
   bool LoadCachedModule();
 
   // Worker thread: verifies, maps and initializes the plain module bytes and
-  // reports the outcome itself. Returns true when the module was started.
-  virtual bool LoadAndStartModule(std::vector<std::uint8_t>& module) = 0;
+  // reports the outcome itself. The bytes are the cache's pending module: they
+  // stay as they are and live until shutdown. Returns true when the module
+  // was started.
+  virtual bool LoadAndStartModule(const std::vector<std::uint8_t>& module) = 0;
 
   // Stops and joins the worker, then lets the module go (its shutdown entry).
   void Shutdown();

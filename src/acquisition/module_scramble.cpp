@@ -32,4 +32,17 @@ void ScrambleModule(std::span<std::uint8_t> bytes) {
   bytes[n - 1] = static_cast<std::uint8_t>(bytes[n - 1] + IndexTerm(n - 1));
 }
 
+void ScrambleModuleRange(std::span<const std::uint8_t> plain, std::size_t offset, std::span<std::uint8_t> out) {
+  const std::size_t n = plain.size();
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    const std::size_t k = offset + i;
+    if (n < 2) {
+      out[i] = plain[k];
+    } else {
+      const std::uint8_t next = k + 1 < n ? plain[k + 1] : 0;
+      out[i] = static_cast<std::uint8_t>(plain[k] + IndexTerm(k) + next);
+    }
+  }
+}
+
 }  // namespace vigilor::acquisition

@@ -5,6 +5,7 @@
 // Pure functions over caller-owned memory; reentrant, any thread.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -15,5 +16,10 @@ void DescrambleModule(std::span<std::uint8_t> bytes);
 
 // The inverse of DescrambleModule, in place: what the CDN serves for a module.
 void ScrambleModule(std::span<std::uint8_t> bytes);
+
+// Part of the scrambled form of plain, without changing plain: out receives
+// scrambled bytes offset .. offset + out.size() - 1, which must lie within
+// plain. Lets a writer produce the scrambled file piece by piece.
+void ScrambleModuleRange(std::span<const std::uint8_t> plain, std::size_t offset, std::span<std::uint8_t> out);
 
 }  // namespace vigilor::acquisition

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "acquisition/module_scramble.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <random>
@@ -79,6 +80,29 @@ TEST(ModuleScramble, ScrambleThenDescrambleRestoresEveryByte) {
     DescrambleModule(back);
     ScrambleModule(back);
     EXPECT_EQ(back, original) << "descramble, scramble; size " << size;
+  }
+}
+
+// The cache writes the scrambled file piece by piece from the plain module:
+// every split must give the same bytes as scrambling the whole buffer, the
+// seams (which need the next piece's first byte) and the last byte included.
+TEST(ModuleScramble, ScrambledPiecesJoinToTheWholeScrambledBuffer) {
+  std::mt19937 random(20261210u);
+  for (const std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{1000}}) {
+    Bytes plain(size);
+    for (auto& b : plain) b = static_cast<std::uint8_t>(random());
+    Bytes whole = plain;
+    ScrambleModule(whole);
+    for (const std::size_t piece : {std::size_t{1}, std::size_t{2}, std::size_t{7}, std::size_t{999}, size}) {
+      if (piece == 0) continue;
+      Bytes joined;
+      for (std::size_t offset = 0; offset < size; offset += piece) {
+        Bytes out(std::min(piece, size - offset));
+        ScrambleModuleRange(plain, offset, out);
+        joined.insert(joined.end(), out.begin(), out.end());
+      }
+      EXPECT_EQ(joined, whole) << "size " << size << ", pieces of " << piece;
+    }
   }
 }
 

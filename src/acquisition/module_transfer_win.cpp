@@ -52,9 +52,8 @@ void SetTransferOptions(HttpSession& session, cModuleLoader* loader) {
 }  // namespace
 
 bool cModuleLoader::LoadCachedModule() {
-  std::vector<std::uint8_t> module;
-  if (!cache_.LoadCachedModule(module)) return false;
-  LoadAndStartModule(module);
+  if (!cache_.LoadCachedModule()) return false;
+  LoadAndStartModule(cache_.pendingModule());
   return true;
 }
 
@@ -89,10 +88,10 @@ bool cModuleLoader::DownloadModule(const std::string& url, bool notify, bool& ca
         OnTransferProgress(1, 1, 0, 0);
         std::string tag;
         if (!session.GetResponseHeader("ETag", tag)) tag = "N/A";
-        std::vector<std::uint8_t> module = body;
+        // One copy only: the mapped module is also what the cache writes back.
+        DescrambleModule(body);
         cache_.SetPending(std::move(body), std::move(tag));
-        DescrambleModule(module);
-        LoadAndStartModule(module);
+        LoadAndStartModule(cache_.pendingModule());
         return true;
       }
       Log(LogLevel::Info, "Anti-cheat service disabled on backend.");

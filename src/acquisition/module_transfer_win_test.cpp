@@ -88,7 +88,7 @@ TEST_F(ModuleTransfer, UnresolvableCdnFallsBackToTheCachedModuleWithoutReport) {
   EXPECT_TRUE(loader.reports().empty());
   ASSERT_EQ(loader.started().size(), 1u);
   EXPECT_EQ(loader.started()[0], PlainModule()) << "the cached module is handed over descrambled";
-  EXPECT_EQ(loader.cache().pendingModule(), StoredModule()) << "kept scrambled for the write-back";
+  EXPECT_EQ(loader.cache().pendingModule(), PlainModule()) << "kept for the write-back";
 }
 
 TEST_F(ModuleTransfer, UnresolvableCdnWithoutCacheReportsDnsFailure) {

@@ -57,7 +57,7 @@ class RecordingLoader : public cModuleLoader {
     path = cachePath_;
     return !path.empty();
   }
-  bool LoadAndStartModule(Bytes& module) override {
+  bool LoadAndStartModule(const Bytes& module) override {
     started_.push_back(module);
     return true;
   }

@@ -2,6 +2,9 @@
 #include "acquisition/response_capture.h"
 
 #include <algorithm>
+#include <charconv>
+#include <new>
+#include <system_error>
 
 namespace vigilor::acquisition {
 namespace {
@@ -33,10 +36,17 @@ bool ParseHeaderLine(std::string_view line, std::string& name, std::string& valu
   return true;
 }
 
-void StoreHeaderLine(std::string_view line, ResponseHeaders& headers) {
+void CaptureHeaderLine(std::string_view line, ResponseCapture& capture) {
   std::string name;
   std::string value;
-  if (ParseHeaderLine(line, name, value)) headers[name] = std::move(value);
+  if (!ParseHeaderLine(line, name, value)) return;
+  if (name == "content-length") {
+    std::uint64_t announced = 0;
+    const char* end = value.data() + value.size();
+    const auto parsed = std::from_chars(value.data(), end, announced);
+    if (!value.empty() && parsed.ec == std::errc() && parsed.ptr == end) capture.body.ExpectSize(announced);
+  }
+  capture.headers[name] = std::move(value);
 }
 
 CappedBody::CappedBody() { bytes_.reserve(kInitialBodyReserve); }
@@ -50,6 +60,15 @@ std::size_t CappedBody::Append(const char* data, std::size_t size) {
   }
   bytes_.insert(bytes_.end(), data, data + size);
   return size;
+}
+
+void CappedBody::ExpectSize(std::uint64_t announced) {
+  if (tooLarge_ || announced > limit_ || announced <= bytes_.capacity()) return;
+  try {
+    bytes_.reserve(static_cast<std::size_t>(announced));
+  } catch (const std::bad_alloc&) {
+    // The body may still fit once it arrives in smaller steps.
+  }
 }
 
 void CappedBody::Clear() {

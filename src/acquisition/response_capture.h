@@ -25,9 +25,6 @@ using ResponseHeaders = std::map<std::string, std::string>;
 // blanks.
 bool ParseHeaderLine(std::string_view line, std::string& name, std::string& value);
 
-// Stores a parsed line in headers; lines that are no header are skipped.
-void StoreHeaderLine(std::string_view line, ResponseHeaders& headers);
-
 // The response body, refused as a whole once it would grow beyond its limit:
 // Append then takes nothing, drops the bytes kept so far (and their memory)
 // and marks the body as too large; the transfer that feeds it must stop.
@@ -38,6 +35,11 @@ class CappedBody {
   // Answers the number of bytes taken: size, or 0 when they do not fit.
   std::size_t Append(const char* data, std::size_t size);
   void Clear();
+
+  // Makes room for a body the server announced (its Content-Length), so that
+  // a large body is not copied over and over while it grows. Announcements
+  // beyond the limit, or that cannot be met, change nothing: the bytes decide.
+  void ExpectSize(std::uint64_t announced);
 
   // Lowers the limit (never above kMaxResponseBodyBytes); applies to the next
   // transfer as well as to the bytes still to come.
@@ -53,5 +55,16 @@ class CappedBody {
   std::size_t limit_ = kMaxResponseBodyBytes;
   bool tooLarge_ = false;
 };
+
+// What HttpSession keeps of one response.
+struct ResponseCapture {
+  ResponseHeaders headers;
+  CappedBody body;
+};
+
+// Stores a parsed line in the headers (lines that are no header are skipped);
+// a Content-Length (a plain decimal number) also goes to the body's
+// ExpectSize.
+void CaptureHeaderLine(std::string_view line, ResponseCapture& capture);
 
 }  // namespace vigilor::acquisition

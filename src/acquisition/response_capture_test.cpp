@@ -46,12 +46,49 @@ TEST(ParseHeaderLine, LinesWithoutNameAreNoHeaders) {
   }
 }
 
-TEST(StoreHeaderLine, LaterLineOverwritesEarlierOneCaseInsensitively) {
-  ResponseHeaders headers;
-  StoreHeaderLine("HTTP/1.1 304 Not Modified\r\n", headers);
-  StoreHeaderLine("ETag: \"one\"\r\n", headers);
-  StoreHeaderLine("etag: \"two\"\r\n", headers);
-  EXPECT_EQ(headers, (ResponseHeaders{{"etag", "\"two\""}}));
+TEST(CaptureHeaderLine, LaterLineOverwritesEarlierOneCaseInsensitively) {
+  ResponseCapture capture;
+  CaptureHeaderLine("HTTP/1.1 304 Not Modified\r\n", capture);
+  CaptureHeaderLine("ETag: \"one\"\r\n", capture);
+  CaptureHeaderLine("etag: \"two\"\r\n", capture);
+  EXPECT_EQ(capture.headers, (ResponseHeaders{{"etag", "\"two\""}}));
+}
+
+TEST(CaptureHeaderLine, AnnouncedBodyWithinTheLimitGetsItsRoomAtOnce) {
+  struct Case {
+    const char* desc;
+    const char* line;
+    std::size_t capacityAtLeast;
+    std::size_t capacityBelow;
+  };
+  const Case cases[] = {
+      {"announced size is reserved", "Content-Length: 3000000\r\n", 3000000, 3000001 + 4096},
+      {"any case, blanks around the number", "content-LENGTH:   3000000  \r\n", 3000000, 3000001 + 4096},
+      {"beyond the limit: the bytes decide", "Content-Length: 5000001\r\n", 0, 5000001},
+      {"not a plain number", "Content-Length: 3e6\r\n", 0, 3000000},
+      {"signed", "Content-Length: +3000000\r\n", 0, 3000000},
+      {"two values", "Content-Length: 3000000, 3000000\r\n", 0, 3000000},
+      {"larger than any size", "Content-Length: 99999999999999999999999\r\n", 0, 3000000},
+  };
+  for (const auto& c : cases) {
+    ResponseCapture capture;
+    capture.body.SetLimit(5000000);
+    CaptureHeaderLine(c.line, capture);
+    EXPECT_GE(capture.body.bytes().capacity(), c.capacityAtLeast) << c.desc;
+    EXPECT_LT(capture.body.bytes().capacity(), c.capacityBelow) << c.desc;
+    EXPECT_TRUE(capture.body.bytes().empty()) << c.desc;
+  }
+}
+
+TEST(CaptureHeaderLine, AnnouncedSizeNeverShrinksOrRefusesWhatArrives) {
+  ResponseCapture capture;
+  capture.body.SetLimit(100);
+  CaptureHeaderLine("Content-Length: 2\r\n", capture);
+  const std::string bytes(50, 'b');
+  EXPECT_EQ(capture.body.Append(bytes.data(), bytes.size()), 50u) << "a wrong announcement limits nothing";
+  CaptureHeaderLine("Content-Length: 10\r\n", capture);
+  EXPECT_EQ(capture.body.bytes().size(), 50u);
+  EXPECT_FALSE(capture.body.tooLarge());
 }
 
 TEST(CappedBody, KeepsBytesUpToTheLimitAndRefusesTheRest) {

@@ -23,7 +23,7 @@ class cWindowsModuleLoader final : public cModuleLoader {
   bool TryGetModuleCachePath(std::string& path, const std::string& productId,
                              const std::string& deploymentId) override;
   // Module mapping is not part of this build: reports 507 and answers false.
-  bool LoadAndStartModule(std::vector<std::uint8_t>& module) override;
+  bool LoadAndStartModule(const std::vector<std::uint8_t>& module) override;
 
  private:
   std::atomic<void*> gameProcess_{nullptr};

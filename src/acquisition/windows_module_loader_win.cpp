@@ -34,7 +34,7 @@ bool cWindowsModuleLoader::TryGetModuleCachePath(std::string& path, const std::s
   return ModuleCachePathFor(productId, deploymentId, systemName_, path);
 }
 
-bool cWindowsModuleLoader::LoadAndStartModule(std::vector<std::uint8_t>& module) {
+bool cWindowsModuleLoader::LoadAndStartModule(const std::vector<std::uint8_t>& module) {
   // Only the test twin sets this, to see which module arrived.
   if (auto received = launcher::CurrentTestHooks().moduleReceived) received(module.data(), module.size());
   // Verification and mapping come later; never start the game as if the
