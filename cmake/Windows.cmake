@@ -5,9 +5,10 @@ find_package(SDL2_image CONFIG REQUIRED)
 find_package(SDL2_ttf CONFIG REQUIRED)
 find_package(CURL CONFIG REQUIRED)
 find_package(GTest CONFIG REQUIRED)
+include(${CMAKE_SOURCE_DIR}/cmake/DelayLoad.cmake)
+vigilor_delay_load(SDL2::SDL2-static imm32 ole32 oleaut32 setupapi version winmm)
 
-set(VIGILOR_SYSTEM_LIBS ws2_32 crypt32 bcrypt secur32 wldap32 normaliz advapi32 setupapi
-    winmm imm32 version ole32 oleaut32 gdi32 user32 shell32 uuid)
+set(VIGILOR_SYSTEM_LIBS ws2_32 crypt32 bcrypt secur32 wldap32 normaliz advapi32 gdi32 user32 shell32 uuid)
 set(VIGILOR_STATIC_LINK -static -static-libgcc -static-libstdc++)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run --prefix ${CMAKE_BINARY_DIR}/wineprefix)
 
@@ -21,6 +22,7 @@ add_library(vigilor_win STATIC ${VIGILOR_WIN_SOURCES})
 target_link_libraries(vigilor_win PUBLIC vigilor_portable SDL2::SDL2-static SDL2_image::SDL2_image-static
                       SDL2_ttf::SDL2_ttf-static CURL::libcurl ${VIGILOR_SYSTEM_LIBS})
 vigilor_warnings(vigilor_win)
+add_dependencies(vigilor_win vigilor_delay_imports)
 
 # The shipped executable and, for tests only, a twin built with failure seams.
 function(vigilor_bootstrapper name)

@@ -26,6 +26,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <type_traits>
 #include <vector>
 
@@ -47,6 +48,12 @@ using HttpLogSink = std::function<void(const char* text)>;
 // transfer with CURLE_ABORTED_BY_CALLBACK (42).
 using TransferProgressFunction = int (*)(void* context, std::int64_t downloadTotal, std::int64_t downloaded,
                                          std::int64_t uploadTotal, std::int64_t uploaded);
+
+// Starts, on a thread of its own, what the first session would otherwise
+// spend its start on: under Wine, gathering the trust anchors, which then
+// runs alongside libcurl's own start-up. The caller joins the thread (it may
+// be empty: nothing to prepare). Any thread.
+std::thread PrepareHttpSessionsInBackground();
 
 class HttpSession {
  public:

@@ -146,6 +146,15 @@ void HttpSession::CleanUpHandle() {
   handle_ = nullptr;
 }
 
+std::thread PrepareHttpSessionsInBackground() {
+  if (CurrentTlsTrustSource() != TlsTrustSource::ExplicitAnchors) return {};
+  try {
+    return std::thread([] { ExplicitTrustAnchorsPem(); });
+  } catch (const std::system_error&) {
+    return {};  // the first session gathers them itself
+  }
+}
+
 bool HttpSession::Initialize() {
   const CurlLibrary& library = GlobalCurl();
   if (!library.ready) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "acquisition/launch_codes.h"
@@ -94,6 +95,7 @@ class cModuleLoader : public vigilor::cThread {
 
  protected:
   void Run() override;
+  void JoinHttpPreparation();
   void ReportStatus(LoaderStatus code, const char* message);
   bool ValidateGamePaths();
 
@@ -114,6 +116,7 @@ class cModuleLoader : public vigilor::cThread {
   vigilor::localization::LocalizationCatalogue catalogue_;
   ModuleCache cache_;
   std::atomic<bool> storeModuleOnShutdown_{false};
+  std::thread httpPreparation_;
 };
 
 }  // namespace vigilor::acquisition

@@ -54,8 +54,15 @@ struct CertStoreTraits {
   static bool IsValid(Handle handle) noexcept { return handle != nullptr; }
   static void Close(Handle handle) noexcept { CertCloseStore(handle, 0); }
 };
+struct CertContextTraits {
+  using Handle = PCCERT_CONTEXT;
+  static Handle Invalid() noexcept { return nullptr; }
+  static bool IsValid(Handle handle) noexcept { return handle != nullptr; }
+  static void Close(Handle handle) noexcept { CertFreeCertificateContext(handle); }
+};
 using ScopedRegistryKey = ScopedHandle<RegistryKeyTraits>;
 using ScopedCertStore = ScopedHandle<CertStoreTraits>;
+using ScopedCertContext = ScopedHandle<CertContextTraits>;
 
 void AddStore(HCERTSTORE store, TrustAnchorSet& anchors) {
   PCCERT_CONTEXT certificate = nullptr;
@@ -67,10 +74,10 @@ void AddStore(HCERTSTORE store, TrustAnchorSet& anchors) {
 }
 
 // Upper-case hex SHA-1 of a certificate, as the registry stores name it.
-std::wstring Thumbprint(const std::vector<BYTE>& der) {
+std::wstring Thumbprint(PCCERT_CONTEXT certificate) {
   BYTE hash[20] = {};
   DWORD size = sizeof hash;
-  if (!CryptHashCertificate(0, CALG_SHA1, 0, der.data(), static_cast<DWORD>(der.size()), hash, &size)) return {};
+  if (!CertGetCertificateContextProperty(certificate, CERT_SHA1_HASH_PROP_ID, hash, &size)) return {};
   static constexpr wchar_t kDigits[] = L"0123456789ABCDEF";
   std::wstring text;
   for (DWORD i = 0; i < size; ++i) {
@@ -80,17 +87,19 @@ std::wstring Thumbprint(const std::vector<BYTE>& der) {
   return text;
 }
 
-std::vector<BYTE> DecodeBase64(const std::string& body) {
+// A PEM body as a certificate, or none when it is not one.
+ScopedCertContext DecodeCertificate(const std::string& body) {
   DWORD size = 0;
   const DWORD length = static_cast<DWORD>(body.size());
   if (!CryptStringToBinaryA(body.data(), length, CRYPT_STRING_BASE64, nullptr, &size, nullptr, nullptr)) return {};
   std::vector<BYTE> der(size);
   if (!CryptStringToBinaryA(body.data(), length, CRYPT_STRING_BASE64, der.data(), &size, nullptr, nullptr)) return {};
-  der.resize(size);
-  return der;
+  return ScopedCertContext(CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), size));
 }
 
 // Answers whether any bundle could be read; `known` gets the thumbprints.
+// Only blocks that decode as certificates are taken: libcurl refuses the
+// whole set when a single one does not.
 bool AddHostBundles(TrustAnchorSet& anchors, std::set<std::wstring>& known) {
   bool found = false;
   for (const char* path : kHostBundlePaths) {
@@ -98,8 +107,12 @@ bool AddHostBundles(TrustAnchorSet& anchors, std::set<std::wstring>& known) {
     if (!ReadWholeFile(path, bytes, kHostBundleLimit)) continue;
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     for (const std::string& body : PemCertificateBodies(text)) {
+      const ScopedCertContext certificate = DecodeCertificate(body);
+      if (!certificate) continue;
       found = true;
-      if (anchors.Add(body)) known.insert(Thumbprint(DecodeBase64(body)));
+      if (anchors.AddDer(certificate.get()->pbCertEncoded, certificate.get()->cbCertEncoded)) {
+        known.insert(Thumbprint(certificate.get()));
+      }
     }
   }
   return found;
