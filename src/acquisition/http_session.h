@@ -49,11 +49,22 @@ using HttpLogSink = std::function<void(const char* text)>;
 using TransferProgressFunction = int (*)(void* context, std::int64_t downloadTotal, std::int64_t downloaded,
                                          std::int64_t uploadTotal, std::int64_t uploaded);
 
-// Starts, on a thread of its own, what the first session would otherwise
-// spend its start on: under Wine, gathering the trust anchors, which then
-// runs alongside libcurl's own start-up. The caller joins the thread (it may
-// be empty: nothing to prepare). Any thread.
-std::thread PrepareHttpSessionsInBackground();
+// Starts, on threads of their own, what the first session would otherwise
+// spend its start on: libcurl's global start-up and, under Wine, gathering
+// the trust anchors. A session made meanwhile waits only for what is not
+// ready yet. Destruction joins the threads. Any thread; a thread that cannot
+// be started leaves its part to the first session.
+class HttpPreparation {
+ public:
+  HttpPreparation();
+  ~HttpPreparation();
+  HttpPreparation(const HttpPreparation&) = delete;
+  HttpPreparation& operator=(const HttpPreparation&) = delete;
+
+ private:
+  std::thread library_;
+  std::thread trustAnchors_;
+};
 
 class HttpSession {
  public:

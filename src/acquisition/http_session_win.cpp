@@ -146,13 +146,28 @@ void HttpSession::CleanUpHandle() {
   handle_ = nullptr;
 }
 
-std::thread PrepareHttpSessionsInBackground() {
-  if (CurrentTlsTrustSource() != TlsTrustSource::ExplicitAnchors) return {};
+namespace {
+
+std::thread StartThread(void (*work)()) {
   try {
-    return std::thread([] { ExplicitTrustAnchorsPem(); });
+    return std::thread(work);
   } catch (const std::system_error&) {
-    return {};  // the first session gathers them itself
+    return {};
   }
+}
+
+}  // namespace
+
+HttpPreparation::HttpPreparation() {
+  library_ = StartThread([] { GlobalCurl(); });
+  if (CurrentTlsTrustSource() == TlsTrustSource::ExplicitAnchors) {
+    trustAnchors_ = StartThread([] { ExplicitTrustAnchorsPem(); });
+  }
+}
+
+HttpPreparation::~HttpPreparation() {
+  if (library_.joinable()) library_.join();
+  if (trustAnchors_.joinable()) trustAnchors_.join();
 }
 
 bool HttpSession::Initialize() {

@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "acquisition/launch_codes.h"
@@ -95,7 +94,6 @@ class cModuleLoader : public vigilor::cThread {
 
  protected:
   void Run() override;
-  void JoinHttpPreparation();
   void ReportStatus(LoaderStatus code, const char* message);
   bool ValidateGamePaths();
 
@@ -116,7 +114,6 @@ class cModuleLoader : public vigilor::cThread {
   vigilor::localization::LocalizationCatalogue catalogue_;
   ModuleCache cache_;
   std::atomic<bool> storeModuleOnShutdown_{false};
-  std::thread httpPreparation_;
 };
 
 }  // namespace vigilor::acquisition

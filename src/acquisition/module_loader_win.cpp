@@ -7,7 +7,6 @@
 #include <string>
 
 #include "acquisition/cdn_override.h"
-#include "acquisition/http_session.h"
 #include "acquisition/module_url.h"
 #include "foundation/files.h"
 #include "foundation/logger.h"
@@ -30,14 +29,7 @@ bool IsNullClientRequested() {
 
 cModuleLoader::cModuleLoader(const std::vector<std::string>& gameArguments) : gameArguments_(gameArguments) {}
 
-cModuleLoader::~cModuleLoader() {
-  Stop();
-  JoinHttpPreparation();
-}
-
-void cModuleLoader::JoinHttpPreparation() {
-  if (httpPreparation_.joinable()) httpPreparation_.join();
-}
+cModuleLoader::~cModuleLoader() { Stop(); }
 
 std::string cModuleLoader::Text(const localization::LocalizedText& text,
                                 const std::vector<std::string>& arguments) const {
@@ -88,9 +80,6 @@ bool cModuleLoader::Initialize(ProgressCallback progress, StatusCallback status,
     ReportStatus(LS_NullClientRequested, nullptr);
     return true;
   }
-  // The transfer's first steps (libcurl's start, the trust anchors) in
-  // parallel rather than one after the other.
-  httpPreparation_ = PrepareHttpSessionsInBackground();
   if (!Start()) {
     ReportStatus(LS_InternalFailure,
                  Text(localization::texts::kCreateThread).c_str());
@@ -175,7 +164,6 @@ bool cModuleLoader::OnTransferProgress(std::uint64_t total, std::uint64_t now, s
 
 void cModuleLoader::Shutdown() {
   Stop();
-  JoinHttpPreparation();
   // The module's shutdown entry comes with module mapping. The cache keeps a
   // module only once the module reported that it loaded in the game.
   if (storeModuleOnShutdown_) cache_.Store();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "acquisition/game_launcher.h"
+#include "acquisition/http_session.h"
 #include "foundation/clock.h"
 #include "foundation/logger.h"
 #include "foundation/unicode.h"
@@ -76,6 +77,9 @@ int RunLauncherPhase(Logger& logger, LaunchLock& lock, std::vector<std::string>&
     return Terminate(logger, AlreadyRunning);
   }
 
+  // The module transfer's first steps, started now to run alongside the
+  // launcher's set-up; joined when this phase ends.
+  acquisition::HttpPreparation httpPreparation;
   auto launcher = std::make_unique<AntiCheatLauncher>(logger, arguments);
   test_seams::MaybeThrow();
   GraphicsLibraries libraries;
