@@ -17,14 +17,6 @@
 
 namespace vigilor::acquisition {
 
-struct LoadedModuleTraits {
-  using Handle = HMODULE;
-  static Handle Invalid() noexcept { return nullptr; }
-  static bool IsValid(Handle handle) noexcept { return handle != nullptr; }
-  static void Close(Handle handle) noexcept { FreeLibrary(handle); }
-};
-using ScopedLoadedModule = ScopedHandle<LoadedModuleTraits>;
-
 class WinHttpProxyDiscovery {
  public:
   WinHttpProxyDiscovery() = default;
@@ -40,7 +32,7 @@ class WinHttpProxyDiscovery {
   HINTERNET OpenSession();
   std::vector<ProxyCandidate> Automatic(const std::string& url, const WINHTTP_CURRENT_USER_IE_PROXY_CONFIG* settings);
 
-  ScopedLoadedModule library_;
+  ScopedLibrary library_;
   bool loadTried_ = false;
   decltype(&::WinHttpOpen) open_ = nullptr;
   decltype(&::WinHttpGetProxyForUrl) getProxyForUrl_ = nullptr;

@@ -16,15 +16,6 @@
 
 namespace vigilor::acquisition {
 
-// Libraries from LoadLibraryW, released with FreeLibrary.
-struct LibraryHandleTraits {
-  using Handle = HMODULE;
-  static Handle Invalid() noexcept { return nullptr; }
-  static bool IsValid(Handle handle) noexcept { return handle != nullptr; }
-  static void Close(Handle handle) noexcept { FreeLibrary(handle); }
-};
-using ScopedLibrary = ScopedHandle<LibraryHandleTraits>;
-
 // One complete set of trust functions. The table owns the two libraries, so
 // the function pointers stay valid for as long as the table lives.
 struct TrustFunctions {

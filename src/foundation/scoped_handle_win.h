@@ -72,7 +72,16 @@ struct FindHandleTraits {
   static void Close(Handle handle) noexcept { FindClose(handle); }
 };
 
+// Libraries from LoadLibrary*, released with FreeLibrary.
+struct LibraryHandleTraits {
+  using Handle = HMODULE;
+  static Handle Invalid() noexcept { return nullptr; }
+  static bool IsValid(Handle handle) noexcept { return handle != nullptr; }
+  static void Close(Handle handle) noexcept { FreeLibrary(handle); }
+};
+
 using ScopedKernelHandle = ScopedHandle<KernelHandleTraits>;
 using ScopedFindHandle = ScopedHandle<FindHandleTraits>;
+using ScopedLibrary = ScopedHandle<LibraryHandleTraits>;
 
 }  // namespace vigilor
