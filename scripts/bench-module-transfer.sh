@@ -55,11 +55,7 @@ source "$root/tests/servers/test_servers.sh"
 in_ns() { ip netns exec "$ns" "$@"; }
 cleanup() {
   stop_servers
-  if ip netns list | grep -qw "$ns"; then
-    in_ns env WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
-    ip netns delete "$ns" || true
-  fi
-  rm -rf "/etc/netns/$ns"
+  ns_stop "$ns" "$prefix"
 }
 trap cleanup EXIT
 trap 'exit 143' TERM INT
@@ -94,22 +90,10 @@ JSON
 }
 
 write_nginx_config() {
-  mkdir -p "$state/nginx/tmp"
-  cat >"$state/nginx/nginx.conf" <<CONF
-user root;
-worker_processes 1;
-daemon off;
-pid $state/nginx/nginx.pid;
-error_log $state/nginx/error.log info;
-events { worker_connections 64; }
-http {
+  {
+    nginx_conf_head
+    cat <<CONF
   access_log $state/nginx/access.log;
-  client_body_temp_path $state/nginx/tmp/body;
-  proxy_temp_path $state/nginx/tmp/proxy;
-  fastcgi_temp_path $state/nginx/tmp/fastcgi;
-  uwsgi_temp_path $state/nginx/tmp/uwsgi;
-  scgi_temp_path $state/nginx/tmp/scgi;
-  default_type application/octet-stream;
   server {
     listen 127.0.0.1:443 ssl;
     server_name $hosts;
@@ -119,23 +103,7 @@ http {
   }
 }
 CONF
-}
-
-start_namespace_and_cdn() {
-  ip netns add "$ns"
-  mkdir -p "/etc/netns/$ns"
-  printf '127.0.0.1 localhost\n127.0.0.1 %s\n' "$hosts" >"/etc/netns/$ns/hosts"
-  in_ns ip link set lo up
-  spawn "$state/nginx/stderr.log" ip netns exec "$ns" nginx -e "$state/nginx/error.log" -p "$state/nginx" \
-    -c "$state/nginx/nginx.conf"
-  local _
-  for _ in $(seq 100); do
-    in_ns bash -c '(exec 3<>/dev/tcp/127.0.0.1/443)' 2>/dev/null && return 0
-    sleep 0.1
-  done
-  echo "bench-module-transfer: nginx did not start" >&2
-  cat "$state/nginx/error.log" >&2
-  return 1
+  } >"$state/nginx/nginx.conf"
 }
 
 wine_env=(env -u DISPLAY -u WAYLAND_DISPLAY WINEPREFIX="$prefix" WINEDEBUG=-all WINEARCH=win64
@@ -224,7 +192,8 @@ main() {
   local size label
   servers_init "$state"
   write_nginx_config
-  start_namespace_and_cdn
+  ns_start "$ns" "127.0.0.1 $hosts"
+  ns_start_nginx "$ns"
   in_ns "$root/scripts/wine-prefix" "$prefix"
   in_ns "$root/scripts/wine-run" --prefix "$prefix" "$bin/trust-ca.exe" "$(wine_path "$state/pki/ca.pem")" >&2
   for size in "${sizes_mib[@]}"; do make_module_and_game "$size"; done

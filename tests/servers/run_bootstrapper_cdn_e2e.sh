@@ -39,12 +39,8 @@ source "$here/test_servers.sh"
 in_ns() { ip netns exec "$ns" "$@"; }
 cleanup() {
   stop_servers
-  if ip netns list | grep -qw "$ns"; then
-    untrust_run_ca "$prefix" "$trust_ca" in_ns
-    in_ns env WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
-    ip netns delete "$ns" || true
-  fi
-  rm -rf "/etc/netns/$ns"
+  if ip netns list | grep -qw "$ns"; then untrust_run_ca "$prefix" "$trust_ca" in_ns; fi
+  ns_stop "$ns" "$prefix"
 }
 trap cleanup EXIT
 trap 'exit 143' TERM INT
@@ -53,23 +49,12 @@ servers_init "$state"
 pki=$state/pki
 
 www=$state/www
-mkdir -p "$www/modules" "$state/nginx/tmp"
-cat >"$state/nginx/nginx.conf" <<CONF
-user root;
-worker_processes 1;
-daemon off;
-pid $state/nginx/nginx.pid;
-error_log $state/nginx/error.log info;
-events { worker_connections 64; }
-http {
+mkdir -p "$www/modules"
+{
+  nginx_conf_head
+  cat <<CONF
   log_format cdn_e2e escape=none '\$uri \$status inm=\$http_if_none_match';
   access_log $state/nginx/access.log cdn_e2e;
-  client_body_temp_path $state/nginx/tmp/body;
-  proxy_temp_path $state/nginx/tmp/proxy;
-  fastcgi_temp_path $state/nginx/tmp/fastcgi;
-  uwsgi_temp_path $state/nginx/tmp/uwsgi;
-  scgi_temp_path $state/nginx/tmp/scgi;
-  default_type application/octet-stream;
   server {
     listen 127.0.0.1:443 ssl;
     server_name $hosts;
@@ -88,27 +73,10 @@ http {
   }
 }
 CONF
+} >"$state/nginx/nginx.conf"
 
-ip netns add "$ns"
-mkdir -p "/etc/netns/$ns"
-{
-  echo "127.0.0.1 localhost"
-  echo "127.0.0.1 modules.vigilor.gg"
-  echo "127.0.0.2 modules-dev.vigilor.gg"
-} >"/etc/netns/$ns/hosts"
-in_ns ip link set lo up
-spawn "$state/nginx/stderr.log" ip netns exec "$ns" nginx -e "$state/nginx/error.log" -p "$state/nginx" \
-  -c "$state/nginx/nginx.conf"
-up=0
-for _ in $(seq 100); do
-  if in_ns bash -c '(exec 3<>/dev/tcp/127.0.0.1/443)' 2>/dev/null; then up=1; break; fi
-  sleep 0.1
-done
-if [ "$up" != 1 ]; then
-  echo "nginx did not come up on 127.0.0.1:443 in $ns" >&2
-  cat "$state/nginx/stderr.log" "$state/nginx/error.log" >&2 2>/dev/null || true
-  exit 1
-fi
+ns_start "$ns" "127.0.0.1 modules.vigilor.gg" "127.0.0.2 modules-dev.vigilor.gg"
+ns_start_nginx "$ns"
 
 trust_run_ca "$prefix" "$trust_ca" "$pki/ca.pem" in_ns
 in_ns env VIGILOR_TEST_CDN_WWW="$(wine_path "$www")" VIGILOR_TEST_CDN_LOG="$(wine_path "$state/nginx/access.log")" \

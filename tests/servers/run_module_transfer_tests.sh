@@ -33,11 +33,7 @@ in_ns() { ip netns exec "$ns" "$@"; }
 cleanup() {
   stop_servers
   untrust_run_ca "$prefix" "$trust_ca"
-  if ip netns list | grep -qw "$ns"; then
-    in_ns env WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
-    ip netns delete "$ns" || true
-  fi
-  rm -rf "/etc/netns/$ns"
+  ns_stop "$ns" "$prefix"
 }
 trap cleanup EXIT
 trap 'exit 143' TERM INT
@@ -53,22 +49,10 @@ head -c 4096 /dev/urandom >"$www/modules/testproduct/exact4096/win64"
 head -c 4097 /dev/urandom >"$www/modules/testproduct/exact4097/win64"
 head -c 8000 /dev/urandom >"$www/modules/testproduct/noetag/win64"
 
-mkdir -p "$state/nginx/tmp"
-cat >"$state/nginx/nginx.conf" <<CONF
-user root;
-worker_processes 1;
-daemon off;
-pid $state/nginx/nginx.pid;
-error_log $state/nginx/error.log info;
-events { worker_connections 64; }
-http {
+{
+  nginx_conf_head
+  cat <<CONF
   access_log $state/nginx/access.log;
-  client_body_temp_path $state/nginx/tmp/body;
-  proxy_temp_path $state/nginx/tmp/proxy;
-  fastcgi_temp_path $state/nginx/tmp/fastcgi;
-  uwsgi_temp_path $state/nginx/tmp/uwsgi;
-  scgi_temp_path $state/nginx/tmp/scgi;
-  default_type application/octet-stream;
   server {
     listen 127.0.0.1:443 ssl;
     server_name $hosts;
@@ -79,20 +63,10 @@ http {
   }
 }
 CONF
+} >"$state/nginx/nginx.conf"
 
-ip netns add "$ns"
-mkdir -p "/etc/netns/$ns"
-{
-  echo "127.0.0.1 localhost"
-  echo "127.0.0.1 $hosts"
-} >"/etc/netns/$ns/hosts"
-in_ns ip link set lo up
-spawn "$state/nginx/stderr.log" ip netns exec "$ns" nginx -e "$state/nginx/error.log" -p "$state/nginx" \
-  -c "$state/nginx/nginx.conf"
-for _ in $(seq 100); do
-  in_ns bash -c '(exec 3<>/dev/tcp/127.0.0.1/443)' 2>/dev/null && break
-  sleep 0.1
-done
+ns_start "$ns" "127.0.0.1 $hosts"
+ns_start_nginx "$ns"
 
 trust_run_ca "$prefix" "$trust_ca" "$pki/ca.pem" in_ns
 in_ns env VIGILOR_TEST_MODULE_CDN_WWW="$(wine_path "$www")" "$root/scripts/wine-run" --prefix "$prefix" "$tests" \

@@ -11,6 +11,18 @@
 #                                 whose outgoing connections come from
 #                                 127.0.0.2; sets PROXY_PORT
 #   stop_servers                  stops every server started above
+# The CDN under its real host names, for the transfer tests and the benchmark
+# (root needed): a private network namespace whose hosts file maps the names
+# to loopback addresses, nginx inside it on port 443, and Wine run inside it
+# too, since its wineserver owns the sockets:
+#   ns_start NS "ADDRESS NAME..."...   the namespace, its hosts file, loopback up
+#   nginx_conf_head                   prints the common head of an nginx.conf for
+#                                     $STATE/nginx, up to inside "http {"; the
+#                                     caller adds access_log, servers and "}"
+#   ns_start_nginx NS                 nginx with $STATE/nginx/nginx.conf in NS;
+#                                     waits until 127.0.0.1:443 accepts
+#   ns_stop NS PREFIX                 the prefix's wineserver in NS, then NS and
+#                                     its hosts file; safe when NS is gone
 # Every server binds 127.0.0.1 on a free port and runs under `timeout`
 # (VIGILOR_TEST_SERVER_LIFETIME seconds, default 600), so none outlives a
 # crashed test run. Certificates: $STATE/pki (see make_test_pki.sh).
@@ -48,6 +60,7 @@ servers_init() {
   rm -rf "$STATE"
   mkdir -p "$STATE"
   STATE=$(cd "$STATE" && pwd)  # nginx resolves relative paths against its prefix
+  mkdir -p "$STATE/nginx/tmp"
   "$SERVERS_HERE/make_test_pki.sh" "$STATE/pki"
 }
 
@@ -77,26 +90,32 @@ spawn() {
   echo "$LAST_PID" >>"$STATE/pids"
 }
 
-write_cdn_config() {  # www port rogue_port
-  local dir=$STATE/nginx user_line=
-  mkdir -p "$dir/tmp"
+nginx_conf_head() {
+  local dir=$STATE/nginx
   # Workers keep the caller's identity so they can read the build tree.
-  [ "$(id -u)" = 0 ] && user_line="user root;"
-  cat >"$dir/nginx.conf" <<CONF
-$user_line
+  [ "$(id -u)" = 0 ] && echo "user root;"
+  cat <<CONF
 worker_processes 1;
 daemon off;
 pid $dir/nginx.pid;
 error_log $dir/error.log info;
 events { worker_connections 64; }
 http {
-  access_log $dir/access.log;
   client_body_temp_path $dir/tmp/body;
   proxy_temp_path $dir/tmp/proxy;
   fastcgi_temp_path $dir/tmp/fastcgi;
   uwsgi_temp_path $dir/tmp/uwsgi;
   scgi_temp_path $dir/tmp/scgi;
   default_type application/octet-stream;
+CONF
+}
+
+write_cdn_config() {  # www port rogue_port
+  local dir=$STATE/nginx
+  {
+    nginx_conf_head
+    cat <<CONF
+  access_log $dir/access.log;
   server {
     listen 127.0.0.1:$2 ssl;
     server_name localhost;
@@ -113,6 +132,7 @@ http {
   }
 }
 CONF
+  } >"$dir/nginx.conf"
 }
 
 start_cdn() {
@@ -165,6 +185,40 @@ CONF
   done
   echo "start_proxy: tinyproxy did not start" >&2
   return 1
+}
+
+ns_start() {  # ns "address names"...
+  local ns=$1 line
+  shift
+  ip netns add "$ns"
+  mkdir -p "/etc/netns/$ns"
+  {
+    echo "127.0.0.1 localhost"
+    for line in "$@"; do echo "$line"; done
+  } >"/etc/netns/$ns/hosts"
+  ip netns exec "$ns" ip link set lo up
+}
+
+ns_start_nginx() {  # ns
+  local i
+  spawn "$STATE/nginx/stderr.log" ip netns exec "$1" nginx -e "$STATE/nginx/error.log" -p "$STATE/nginx" \
+    -c "$STATE/nginx/nginx.conf"
+  for i in $(seq 100); do
+    ip netns exec "$1" bash -c '(exec 3<>/dev/tcp/127.0.0.1/443)' 2>/dev/null && return 0
+    kill -0 "$LAST_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  echo "nginx did not come up on 127.0.0.1:443 in $1" >&2
+  cat "$STATE/nginx/stderr.log" "$STATE/nginx/error.log" >&2 2>/dev/null || true
+  return 1
+}
+
+ns_stop() {  # ns prefix
+  if ip netns list | grep -qw "$1"; then
+    ip netns exec "$1" env WINEPREFIX="$2" wineserver -k 2>/dev/null || true
+    ip netns delete "$1" || true
+  fi
+  rm -rf "/etc/netns/$1"
 }
 
 stop_servers() {
