@@ -19,23 +19,15 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-while [ $# -gt 0 ]; do
-  case "$1" in
-    --build) build=$2; shift 2 ;;
-    --tests) tests=$2; shift 2 ;;
-    --trust-ca) trust_ca=$2; shift 2 ;;
-    *) echo "unknown argument $1" >&2; exit 2 ;;
-  esac
-done
-build=$(cd "$build" && pwd)
+# shellcheck source=tests/servers/test_servers.sh
+source "$here/test_servers.sh"
+read_run_arguments "$@"
 prefix=$build/wineprefix-cdn-e2e
 state=$build/bootstrapper-cdn-e2e
 ns=vigilor-cdn-e2e-$$
 hosts="modules.vigilor.gg modules-dev.vigilor.gg"
 export VIGILOR_TEST_SERVER_LIFETIME=280
 
-# shellcheck source=tests/servers/test_servers.sh
-source "$here/test_servers.sh"
 in_ns() { ip netns exec "$ns" "$@"; }
 cleanup() {
   stop_servers

@@ -12,21 +12,14 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-while [ $# -gt 0 ]; do
-  case "$1" in
-    --build) build=$2; shift 2 ;;
-    --tests) tests=$2; shift 2 ;;
-    --trust-ca) trust_ca=$2; shift 2 ;;
-    *) echo "unknown argument $1" >&2; exit 2 ;;
-  esac
-done
+# shellcheck source=tests/servers/test_servers.sh
+source "$here/test_servers.sh"
+read_run_arguments "$@"
 prefix=$build/wineprefix-http
 state=$build/http-test-servers
 
 # Well within ctest's limit for this test; the servers never outlive it.
 export VIGILOR_TEST_SERVER_LIFETIME=240
-# shellcheck source=tests/servers/test_servers.sh
-source "$here/test_servers.sh"
 cleanup() {
   stop_servers
   untrust_run_ca "$prefix" "$trust_ca"

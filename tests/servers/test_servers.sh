@@ -27,9 +27,22 @@
 # (VIGILOR_TEST_SERVER_LIFETIME seconds, default 600), so none outlives a
 # crashed test run. Certificates: $STATE/pki (see make_test_pki.sh).
 SERVERS_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-SERVER_LIFETIME=${VIGILOR_TEST_SERVER_LIFETIME:-600}
 STATE=
 SERVER_PIDS=()
+
+# The test runners' arguments, "--build DIR --tests EXE --trust-ca EXE", into
+# build (absolute), tests and trust_ca.
+read_run_arguments() {
+  while [ $# -gt 0 ]; do
+    case "$1" in
+      --build) build=$2; shift 2 ;;
+      --tests) tests=$2; shift 2 ;;
+      --trust-ca) trust_ca=$2; shift 2 ;;
+      *) echo "unknown argument $1" >&2; exit 2 ;;
+    esac
+  done
+  build=$(cd "${build:?--build is required}" && pwd)
+}
 
 # The Windows path of a host path, for programs run under Wine.
 wine_path() { printf 'Z:%s' "$1" | tr / '\\'; }
@@ -84,7 +97,7 @@ wait_for_port() {
 spawn() {
   local log=$1
   shift
-  timeout "$SERVER_LIFETIME" "$@" >"$log" 2>&1 &
+  timeout "${VIGILOR_TEST_SERVER_LIFETIME:-600}" "$@" >"$log" 2>&1 &
   LAST_PID=$!
   SERVER_PIDS+=("$LAST_PID")
   echo "$LAST_PID" >>"$STATE/pids"
@@ -154,7 +167,7 @@ start_cdn() {
 start_misbehaving() {
   local i
   spawn "$STATE/misbehaving.log" python3 "$SERVERS_HERE/misbehaving_server.py" --cert "$STATE/pki/localhost.pem" \
-    --key "$STATE/pki/localhost.key" --port-file "$STATE/misbehaving.ports" --lifetime "$SERVER_LIFETIME"
+    --key "$STATE/pki/localhost.key" --port-file "$STATE/misbehaving.ports" --lifetime "${VIGILOR_TEST_SERVER_LIFETIME:-600}"
   for i in $(seq 100); do
     [ -f "$STATE/misbehaving.ports" ] && break
     sleep 0.1
